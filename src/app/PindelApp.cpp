@@ -1,0 +1,107 @@
+#include "app/PindelApp.h"
+
+#include "cards/PrintHandler.h"
+#include "cards/TitlePanel.h"
+#include "store/NoteStore.h"
+#include "tray/MarqueeTick.h"
+#include "tray/RestoreHandler.h"
+#include "tray/TrayIcon.h"
+#include "window/ClosingHandlers.h"
+#include "window/MainWindow.h"
+#include "window/ResizeHandler.h"
+#include "window/StartupHandlers.h"
+#include "window/TabStrip.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QSessionManager>
+
+PindelApp::PindelApp(NoteStore& store, CardPrinter& printer, QObject* parent)
+    : QObject(parent), m_store(store), m_printer(printer), m_window(std::make_unique<MainWindow>()),
+      m_context{*m_window, m_store, m_module, m_reporter}
+{
+    m_module.mainWindow = m_window.get();
+    m_reporter.setUserSink([this](const QString& message) { tellUser(message); });
+    connectHandlers();
+}
+
+PindelApp::~PindelApp() = default;
+
+void PindelApp::tellUser(const QString& message)
+{
+    if (m_window->tray()->display() && TrayIcon::isTrayAvailable())
+        m_window->tray()->showMessage(QStringLiteral("Pindel"), message);
+    else
+        m_window->showNotice(message);
+}
+
+void PindelApp::report(const std::optional<QString>& failure)
+{
+    if (failure)
+        m_reporter.report(*failure);
+    else
+        m_reporter.clear();
+}
+
+void PindelApp::connectHandlers()
+{
+    MainWindow& w = *m_window;
+    connect(&w, &MainWindow::closeRequested, this, &PindelApp::onCloseRequested);
+    connect(&w, &MainWindow::activated, this, [this] { Startup::activation(m_context); });
+    connect(&w, &MainWindow::focusLost, this, [this] {
+        if (m_window->isVisible())
+            report(Closing::focusLoss(m_context));
+    });
+    connect(&w, &MainWindow::resized, this, [this] { ResizeHandler::apply(*m_window); });
+    connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });
+    connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
+    connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
+    for (int card = 0; card < 3; ++card) {
+        const CardControls& c = w.card(card);
+        connect(c.okButton, &QPushButton::clicked, this, [this, card] { report(TitlePanel::ok(m_context, card)); });
+        connect(c.cancelButton, &QPushButton::clicked, this, [this, card] { TitlePanel::cancel(m_context, card); });
+        connect(c.printButton, &QPushButton::clicked, this,
+                [this, card] { report(PrintHandler::print(m_context, m_printer, card)); });
+    }
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        // Logout or shutdown: save without asking anything.
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+            if (auto failure = Closing::saveForSessionEnd(m_context))
+                m_reporter.report(*failure);
+        });
+    }
+}
+
+void PindelApp::start()
+{
+    if (auto failure = Startup::loadStep(m_context)) {
+        m_reporter.report(*failure);
+        m_window->show();
+    }
+}
+
+void PindelApp::restoreFromTray()
+{
+    RestoreHandler::restore(m_context);
+}
+
+void PindelApp::onCloseRequested(QCloseEvent* event)
+{
+    const auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (m_ending || (gui && gui->isSavingSession())) {
+        event->accept();
+        return;
+    }
+    report(Closing::closeRequest(m_context, event));
+}
+
+void PindelApp::endSession()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    if (auto failure = Closing::saveForSessionEnd(m_context))
+        m_reporter.report(*failure);
+    QCoreApplication::exit(0);
+}

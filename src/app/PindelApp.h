@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/FailureReporter.h"
+#include "app/HandlerContext.h"
+#include "app/Module1.h"
+
+#include <QObject>
+#include <memory>
+#include <optional>
+
+class CardPrinter;
+class MainWindow;
+class NoteStore;
+class QCloseEvent;
+
+// Builds the window and connects every handled event to its handler. It is
+// the only place that knows which event runs which handler.
+class PindelApp : public QObject
+{
+    Q_OBJECT
+public:
+    PindelApp(NoteStore& store, CardPrinter& printer, QObject* parent = nullptr);
+    ~PindelApp() override;
+
+    // Runs the load step. When it fails, the window is left on screen so that
+    // activation completes start-up once it becomes active.
+    void start();
+
+    // Saves what a close request saves and ends the program with status 0,
+    // never holding up the end of the user's session.
+    void endSession();
+
+    MainWindow& window() { return *m_window; }
+    Module1& module() { return m_module; }
+    FailureReporter& reporter() { return m_reporter; }
+    HandlerContext& context() { return m_context; }
+
+    // Brings the window back as the tray icon's activation does.
+    void restoreFromTray();
+
+private:
+    void connectHandlers();
+    void onCloseRequested(QCloseEvent* event);
+    void tellUser(const QString& message);
+    void report(const std::optional<QString>& failure);
+
+    NoteStore& m_store;
+    CardPrinter& m_printer;
+    Module1 m_module;
+    FailureReporter m_reporter;
+    std::unique_ptr<MainWindow> m_window;
+    HandlerContext m_context;
+    bool m_ending = false;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+class QApplication;
+
+// Process-wide settings made once at start.
+namespace ProcessSetup {
+
+// Files the program creates are the user's alone (umask 077 on Unix).
+void makeNewFilesPrivate();
+
+// Names, icon and quit behaviour: closing the window never ends the program.
+void describeApplication(QApplication& app);
+
+} // namespace ProcessSetup

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QFont;
+class QSizeF;
+class QTextDocument;
+
+// Prints one card's text as one job. Throws StepFailure when the job cannot
+// be handed to the print system, so that the caller's panel stays open.
+class CardPrinter
+{
+public:
+    virtual ~CardPrinter() = default;
+    virtual void print(const QString& text) = 0;
+};
+
+// The system's default printer (through CUPS on Linux). No dialog, no title,
+// no header: the card's text in the platform's default font, black on white,
+// long lines wrapped at the page width, as many pages as it takes.
+class DefaultPrinter final : public CardPrinter
+{
+public:
+    void print(const QString& text) override;
+
+    // The laid-out text for a page of the given size in device pixels; every
+    // kind of line break (CRLF, lone CR, lone LF) starts a new line.
+    static std::unique_ptr<QTextDocument> layout(const QString& text, const QFont& font, const QSizeF& pageSize);
+};

@@ -1,0 +1,183 @@
+#include "store/SqliteStore.h"
+
+#include "store/PrivateFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+
+const char* const kSchema = "CREATE TABLE IF NOT EXISTS settings ("
+                            "application TEXT NOT NULL, section TEXT NOT NULL, "
+                            "key TEXT NOT NULL COLLATE NOCASE, value TEXT NOT NULL, "
+                            "PRIMARY KEY (application, section, key))";
+
+const char* const kSelect = "SELECT value FROM settings "
+                            "WHERE application = ?1 AND section = ?2 AND key = ?3 COLLATE NOCASE LIMIT 1";
+
+const char* const kUpsert = "INSERT INTO settings (application, section, key, value) VALUES (?1, ?2, ?3, ?4) "
+                            "ON CONFLICT (application, section, key) DO UPDATE SET value = excluded.value";
+
+QString foldKey(const QString& key)
+{
+    // NOCASE folds ASCII letters only; do the same here.
+    QString folded = key;
+    for (QChar& c : folded) {
+        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
+}
+
+} // namespace
+
+SqliteStore::SqliteStore(QString path, QString application, QString section)
+    : m_path(std::move(path)), m_application(application.toUtf8()), m_section(section.toUtf8())
+{
+}
+
+SqliteStore::~SqliteStore()
+{
+    m_select.finalize();
+    m_upsert.finalize();
+    m_dataVersion.finalize();
+}
+
+QString SqliteStore::failure(const QString& what, const QString& key, const QString& cause) const
+{
+    return QStringLiteral("%1 \u201E%2\u201C fehlgeschlagen: %3 (%4)")
+        .arg(what, key, cause, QDir::toNativeSeparators(m_path));
+}
+
+bool SqliteStore::ensureOpen(bool create, QString* error)
+{
+    if (m_db.isOpen())
+        return true;
+    const bool exists = QFileInfo::exists(m_path);
+    if (!exists && !create)
+        return false;
+    if (!exists) {
+        if (!PrivateFiles::ensureFolder(QFileInfo(m_path).absolutePath(), error)
+            || !PrivateFiles::ensureFile(m_path, error))
+            return false;
+    } else {
+        PrivateFiles::ensureFolder(QFileInfo(m_path).absolutePath(), error);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            PrivateFiles::tightenIfPresent(m_path + QLatin1String(suffix));
+    }
+    if (!m_db.open(m_path)) {
+        *error = m_db.errorMessage();
+        return false;
+    }
+    sqlite3_busy_timeout(m_db.get(), busyTimeoutMs);
+    // WAL keeps readers and the writer apart and, with FULL, makes each
+    // commit durable before write() returns. On a read-only file WAL cannot
+    // be switched on; reads still work and writes fail with a clear cause.
+    m_db.exec("PRAGMA journal_mode=WAL");
+    const bool readOnly = sqlite3_db_readonly(m_db.get(), "main") == 1;
+    const bool ready = m_db.exec("PRAGMA synchronous=FULL") && (m_db.exec(kSchema) || readOnly)
+                       && m_select.prepare(m_db.get(), kSelect)
+                       && m_dataVersion.prepare(m_db.get(), "PRAGMA data_version");
+    if (!ready) {
+        *error = m_db.errorMessage();
+        m_select.finalize();
+        m_dataVersion.finalize();
+        m_db.close();
+        return false;
+    }
+    // Prepared lazily: a read-only or foreign database may lack what the
+    // upsert needs, which must fail writes only.
+    m_upsert.finalize();
+    for (const char* suffix : {"-wal", "-shm"})
+        PrivateFiles::tightenIfPresent(m_path + QLatin1String(suffix));
+    m_known.clear();
+    m_knownVersion = -1;
+    return true;
+}
+
+void SqliteStore::forgetKnownValuesIfChangedElsewhere()
+{
+    qint64 version = -1;
+    {
+        SqliteStatement::Use use(m_dataVersion);
+        if (sqlite3_step(m_dataVersion.get()) == SQLITE_ROW)
+            version = sqlite3_column_int64(m_dataVersion.get(), 0);
+    }
+    if (version < 0 || version != m_knownVersion) {
+        m_known.clear();
+        m_knownVersion = version;
+    }
+}
+
+QString SqliteStore::read(const QString& key, const QString& defaultValue)
+{
+    QString error;
+    if (!ensureOpen(false, &error)) {
+        if (error.isEmpty())
+            return defaultValue; // no store yet: every key is missing
+        throw StoreError(failure(QStringLiteral("Lesen"), key, error));
+    }
+    forgetKnownValuesIfChangedElsewhere();
+
+    const QByteArray keyUtf8 = key.toUtf8();
+    SqliteStatement::Use use(m_select);
+    m_select.bindText(1, m_application);
+    m_select.bindText(2, m_section);
+    m_select.bindText(3, keyUtf8);
+    const int rc = sqlite3_step(m_select.get());
+    if (rc == SQLITE_DONE)
+        return defaultValue;
+    if (rc != SQLITE_ROW)
+        throw StoreError(failure(QStringLiteral("Lesen"), key, m_db.errorMessage()));
+    if (sqlite3_column_type(m_select.get(), 0) == SQLITE_NULL)
+        throw StoreError(failure(QStringLiteral("Lesen"), key, QStringLiteral("der Wert fehlt (NULL)")));
+    // Text with its byte length, so embedded NULs survive; a number or a blob
+    // written by another tool reads as its text form.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_select.get(), 0));
+    QString value = QString::fromUtf8(text, sqlite3_column_bytes(m_select.get(), 0));
+    m_known.insert(foldKey(key), value);
+    return value;
+}
+
+void SqliteStore::write(const QString& key, const QString& value)
+{
+    QString error;
+    if (!ensureOpen(true, &error))
+        throw StoreError(failure(QStringLiteral("Speichern"), key, error));
+    forgetKnownValuesIfChangedElsewhere();
+
+    const QString folded = foldKey(key);
+    const auto known = m_known.constFind(folded);
+    if (known != m_known.cend() && *known == value)
+        return; // already on disk, and nobody else has written since
+
+    if (!m_upsert.isPrepared() && !m_upsert.prepare(m_db.get(), kUpsert))
+        throw StoreError(failure(QStringLiteral("Speichern"), key, m_db.errorMessage()));
+
+    const QByteArray keyUtf8 = key.toUtf8();
+    const QByteArray valueUtf8 = value.toUtf8();
+    int rc;
+    {
+        SqliteStatement::Use use(m_upsert);
+        m_upsert.bindText(1, m_application);
+        m_upsert.bindText(2, m_section);
+        m_upsert.bindText(3, keyUtf8);
+        m_upsert.bindText(4, valueUtf8);
+        rc = sqlite3_step(m_upsert.get());
+    }
+    if (rc != SQLITE_DONE) {
+        m_known.remove(folded);
+        const QString cause = m_db.errorMessage();
+        // A connection that hit an I/O error is opened anew at the next access.
+        if ((rc & 0xff) == SQLITE_IOERR || (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB) {
+            m_select.finalize();
+            m_upsert.finalize();
+            m_dataVersion.finalize();
+            m_db.close();
+        }
+        throw StoreError(failure(QStringLiteral("Speichern"), key, cause));
+    }
+    ++m_diskWrites;
+    m_known.insert(folded, value);
+}

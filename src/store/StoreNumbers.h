@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+class NoteStore;
+
+// Reads a key and converts it to a single-precision number; throws
+// StepFailure when the text is not a number (the empty text included).
+float readStoredNumber(NoteStore& store, const QString& key, const QString& defaultValue);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/HandlerSteps.h"
+
+#include <QString>
+#include <optional>
+
+struct HandlerContext;
+
+// Filling the window from the store: the load step at start-up and
+// activation each time the window is shown after being hidden.
+namespace Startup {
+
+// The autostart hint put into an empty card 1: with single carriage returns
+// and a final period at the load step (74 characters), with single line feeds
+// and no period at activation (73 characters).
+QString loadHint();
+QString activationHint();
+
+// Stops at the first failing step; the steps before it keep their effect.
+// Ends by hiding the window, or leaving it on screen when there is no tray to
+// bring it back. Returns the failure, if any.
+std::optional<QString> loadStep(HandlerContext& ctx);
+
+// Resets the marquee and refills the window; a failing step is skipped.
+void activation(HandlerContext& ctx);
+
+// Steps shared by both readers: the six boxes (with the load step's title
+// defaults) and the three tab captions from the title boxes.
+std::vector<HandlerSteps::Step> fillBoxesAndCaptions(HandlerContext& ctx);
+// The four geometry steps (left, top, width, height), each read and applied on
+// its own, with the given defaults.
+std::vector<HandlerSteps::Step> applyGeometry(HandlerContext& ctx, const QString& defaultWidth,
+                                              const QString& defaultHeight);
+
+} // namespace Startup

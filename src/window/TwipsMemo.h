@@ -1,0 +1,33 @@
+#pragma once
+
+// Remembers the last value set on one axis of the window (in twips) and the
+// pixel value it became, so that reading it back gives exactly what was set
+// while the window has not moved or changed size since. Without it a window
+// given 700 twips would report 705 (47 pixels at 96 DPI) and drift from run to
+// run.
+class TwipsMemo
+{
+public:
+    void remember(float twips, int pixels)
+    {
+        m_twips = twips;
+        m_pixels = pixels;
+        m_valid = true;
+    }
+    void forget() { m_valid = false; }
+
+    // The remembered twips when pixels is still the pixel value they became,
+    // otherwise the conversion of pixels.
+    template <typename Convert>
+    float report(int pixels, Convert fromPixels) const
+    {
+        if (m_valid && pixels == m_pixels)
+            return m_twips;
+        return float(fromPixels(pixels));
+    }
+
+private:
+    float m_twips = 0;
+    int m_pixels = 0;
+    bool m_valid = false;
+};

@@ -1,0 +1,215 @@
+#include "store/SqliteStore.h"
+#include "store/StoreLocation.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace {
+
+// A second, independent connection: what another program (or the next run)
+// sees on disk.
+class RawDb
+{
+public:
+    explicit RawDb(const QString& path) { sqlite3_open(path.toUtf8().constData(), &m_db); }
+    ~RawDb() { sqlite3_close(m_db); }
+    bool exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+    std::optional<QByteArray> value(const QString& key)
+    {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(m_db, "SELECT value FROM settings WHERE application='MIRTAL' AND section='MIRTAL' AND key=?",
+                           -1, &st, nullptr);
+        const QByteArray k = key.toUtf8();
+        sqlite3_bind_text(st, 1, k.constData(), int(k.size()), SQLITE_TRANSIENT);
+        std::optional<QByteArray> out;
+        if (sqlite3_step(st) == SQLITE_ROW)
+            out = QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 0)), sqlite3_column_bytes(st, 0));
+        sqlite3_finalize(st);
+        return out;
+    }
+    sqlite3* db() { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+int mode(const QString& path)
+{
+    struct stat st = {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return int(st.st_mode & 0777);
+}
+
+} // namespace
+
+class TestStore : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path() const { return m_dir.filePath(QStringLiteral("MIRTAL/store.sqlite3")); }
+
+private slots:
+    void init()
+    {
+        QFile::remove(path());
+        QFile::remove(path() + "-wal");
+        QFile::remove(path() + "-shm");
+    }
+
+    void valuesComeBackExactly_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("empty") << QString("");
+        QTest::newRow("blanks only") << QString("   ");
+        QTest::newRow("leading and trailing blanks") << QString("  note  ");
+        QTest::newRow("CRLF") << QString("a\r\nb\r\n");
+        QTest::newRow("lone CR") << QString("a\rb\r");
+        QTest::newRow("lone LF") << QString("a\nb\n");
+        QTest::newRow("tab") << QString("a\tb");
+        QTest::newRow("NUL") << QString::fromUtf16(u"a\0b", 3);
+        QTest::newRow("BOM at start") << QString::fromUtf16(u"\uFEFFnote");
+        QTest::newRow("quotes") << QString("'\"`");
+        QTest::newRow("backslashes") << QString("C:\\Pfad\\n\\\\");
+        QTest::newRow("umlauts and sharp s") << QString::fromUtf8("ÄÖÜäöüß");
+        QTest::newRow("emoji") << QString::fromUtf8("Notiz 📌");
+        QTest::newRow("control characters") << QString::fromUtf16(u"\u0001\u0007\u001b\u007f");
+        QString big;
+        big.reserve(10 * 1024 * 1024);
+        for (int i = 0; big.size() < 10 * 1024 * 1024; ++i)
+            big += QStringLiteral("Zeile %1 mit Umlauten äöü und Tab\t\r\n").arg(i);
+        QTest::newRow("10 MB multi-line") << big;
+    }
+    void valuesComeBackExactly()
+    {
+        QFETCH(QString, value);
+        {
+            SqliteStore store(path());
+            store.write(QStringLiteral("Pindel1"), value);
+            QCOMPARE(store.read(QStringLiteral("Pindel1"), QStringLiteral("default")), value);
+        }
+        RawDb other(path());
+        const auto raw = other.value(QStringLiteral("Pindel1"));
+        QVERIFY(raw.has_value());
+        QCOMPARE(QString::fromUtf8(*raw), value);
+        SqliteStore nextRun(path());
+        QCOMPARE(nextRun.read(QStringLiteral("Pindel1"), QStringLiteral("default")), value);
+    }
+
+    void keysIgnoreCaseAndMissingKeysGiveTheDefault()
+    {
+        SqliteStore store(path());
+        QCOMPARE(store.read("Top", "10"), QString("10"));
+        QVERIFY2(!QFileInfo::exists(path()), "reading an empty store creates nothing");
+        store.write("top", "300");
+        store.write("width", "900");
+        QCOMPARE(store.read("Top", "10"), QString("300"));
+        QCOMPARE(store.read("WIDTH", "10"), QString("900"));
+        store.write("Top", "-120");
+        RawDb other(path());
+        QCOMPARE(QString::fromUtf8(other.value("top").value()), QString("-120"));
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(other.db(), "SELECT count(*) FROM settings", -1, &st, nullptr);
+        sqlite3_step(st);
+        QCOMPARE(sqlite3_column_int(st, 0), 2);
+        sqlite3_finalize(st);
+        store.write("Pindel2", "");
+        QCOMPARE(store.read("Pindel2", "Karte #1"), QString(""));
+    }
+
+    void tableIsTheDocumentedOne()
+    {
+        SqliteStore(path()).write("Pindel1", "x");
+        RawDb other(path());
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(other.db(), "SELECT sql FROM sqlite_master WHERE name='settings'", -1, &st, nullptr);
+        QCOMPARE(sqlite3_step(st), SQLITE_ROW);
+        QCOMPARE(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
+                 QString("CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL "
+                         "COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key))"));
+        sqlite3_finalize(st);
+        sqlite3_prepare_v2(other.db(), "PRAGMA journal_mode", -1, &st, nullptr);
+        sqlite3_step(st);
+        QCOMPARE(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))), QString("wal"));
+        sqlite3_finalize(st);
+    }
+
+    void unchangedValuesSkipTheDiskUnlessChangedElsewhere()
+    {
+        SqliteStore store(path());
+        store.write("Pindel3", "Notiz");
+        QCOMPARE(store.diskWrites(), 1);
+        store.write("pindel3", "Notiz");
+        QCOMPARE(store.diskWrites(), 1);
+        // Another program changes the key: the same value must be written again.
+        RawDb other(path());
+        QVERIFY(other.exec("UPDATE settings SET value='fremd' WHERE key='Pindel3'"));
+        store.write("Pindel3", "Notiz");
+        QCOMPARE(store.diskWrites(), 2);
+        QCOMPARE(QString::fromUtf8(other.value("Pindel3").value()), QString("Notiz"));
+    }
+
+    void aLockHeldElsewhereFailsTheWriteWithAClearCause()
+    {
+        SqliteStore store(path());
+        store.write("Pindel1", "alt");
+        RawDb other(path());
+        QVERIFY(other.exec("BEGIN IMMEDIATE"));
+        try {
+            store.write("Pindel1", "neu");
+            QFAIL("the write went through despite the lock");
+        } catch (const StoreError& e) {
+            QVERIFY2(e.message().contains("Pindel1") && e.message().contains("store.sqlite3"),
+                     qPrintable(e.message()));
+        }
+        QVERIFY(other.exec("COMMIT"));
+        store.write("Pindel1", "neu"); // the cause is gone: the next write succeeds
+        QCOMPARE(QString::fromUtf8(other.value("Pindel1").value()), QString("neu"));
+    }
+
+    void notAStoreFileFailsReadsAndWrites()
+    {
+        QDir().mkpath(QFileInfo(path()).absolutePath());
+        QFile f(path());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        SqliteStore store(path());
+        QVERIFY_THROWS_EXCEPTION(StoreError, store.read("Pindel1", ""));
+        QVERIFY_THROWS_EXCEPTION(StoreError, store.write("Pindel1", ""));
+    }
+
+    void filesArePrivateWhateverTheUmask()
+    {
+        const mode_t old = ::umask(0);
+        {
+            SqliteStore store(path());
+            store.write("Pindel1", "geheim");
+            QCOMPARE(mode(QFileInfo(path()).absolutePath()), 0700);
+            QCOMPARE(mode(path()), 0600);
+            QVERIFY(QFileInfo::exists(path() + "-wal"));
+            QCOMPARE(mode(path() + "-wal"), 0600);
+            QCOMPARE(mode(path() + "-shm"), 0600);
+        }
+        ::chmod(QFile::encodeName(path()).constData(), 0644);
+        SqliteStore again(path());
+        QCOMPARE(again.read("Pindel1", ""), QString("geheim"));
+        QCOMPARE(mode(path()), 0600);
+        ::umask(old);
+    }
+
+    void locationFollowsXdgConfigHome()
+    {
+        qputenv("XDG_CONFIG_HOME", "/tmp/pindel-xdg");
+        QCOMPARE(StoreLocation::defaultPath(), QString("/tmp/pindel-xdg/MIRTAL/store.sqlite3"));
+        qputenv("XDG_CONFIG_HOME", "relative/ignored");
+        QCOMPARE(StoreLocation::defaultPath(), QDir::homePath() + "/.config/MIRTAL/store.sqlite3");
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(StoreLocation::defaultPath(), QDir::homePath() + "/.config/MIRTAL/store.sqlite3");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStore)
+#include "test_store.moc"

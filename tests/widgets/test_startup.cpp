@@ -1,0 +1,178 @@
+#include "WindowFixture.h"
+#include "tray/TrayIcon.h"
+#include "window/ContentBox.h"
+#include "window/StartupHandlers.h"
+#include "window/TabStrip.h"
+
+#include <QtTest>
+
+namespace {
+const QStringList kReadOrder{"read Pindel1", "read Pindel2", "read Pindel3", "read Pindel4", "read Pindel5",
+                             "read Pindel6", "read left",    "read Top",     "read Width",   "read Height"};
+}
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void hintsHaveTheirExactForm()
+    {
+        QCOMPARE(Startup::loadHint().size(), 74);
+        QCOMPARE(Startup::activationHint().size(), 73);
+        QCOMPARE(Startup::loadHint(),
+                 QString::fromUtf8("Fügen Sie einen Verweis dieses \rProgrammes in ihren\r AUTOSTART Ordner ein."));
+        QCOMPARE(Startup::activationHint(),
+                 QString::fromUtf8("Fügen Sie einen Verweis dieses \nProgrammes in ihren\n AUTOSTART Ordner ein"));
+    }
+
+    void loadStepWithAnEmptyStore()
+    {
+        WindowFixture f;
+        QVERIFY(!Startup::loadStep(f.ctx));
+        QCOMPARE(f.store.log, kReadOrder);
+        QCOMPARE(f.window.contentBox(0)->text(), Startup::loadHint());
+        QCOMPARE(f.window.contentBox(1)->text(), QString());
+        QCOMPARE(f.window.contentBox(2)->text(), QString());
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(f.window.card(i).titleBox->text(), QString("Karte #%1").arg(i + 1));
+            QCOMPARE(f.window.tabStrip()->caption(i), QString("Karte #%1").arg(i + 1));
+        }
+        QCOMPARE(f.window.leftTwips(), 10.0f);
+        QCOMPARE(f.window.topTwips(), 10.0f);
+        QCOMPARE(f.window.widthTwips(), 5000.0f);
+        QCOMPARE(f.window.heightTwips(), 2000.0f);
+        QVERIFY(f.window.tray()->display());
+        // No tray on this platform: the window stays on screen instead of hiding.
+        QVERIFY(!TrayIcon::isTrayAvailable());
+        QVERIFY(f.window.isVisible());
+        QCOMPARE(f.store.size(), 0); // reading writes nothing
+    }
+
+    void hintOnlyForExactlyEmptyCard1()
+    {
+        WindowFixture f;
+        f.store.set("Pindel1", " ");
+        Startup::loadStep(f.ctx);
+        QCOMPARE(f.window.contentBox(0)->text(), QString(" "));
+        f.store.set("Pindel1", "");
+        Startup::activation(f.ctx);
+        QCOMPARE(f.window.contentBox(0)->text(), Startup::activationHint());
+    }
+
+    void storedEmptyTitleGivesAnEmptyCaption()
+    {
+        WindowFixture f;
+        f.store.set("Pindel5", "");
+        f.store.set("Pindel6", "Einkauf & Co");
+        Startup::loadStep(f.ctx);
+        QCOMPARE(f.window.tabStrip()->caption(1), QString());
+        QCOMPARE(f.window.tabStrip()->caption(2), QString("Einkauf & Co"));
+        QCOMPARE(f.window.tabStrip()->tabRow()->tabText(2), QString("Einkauf && Co"));
+    }
+
+    void loadStepStopsAtANonNumberWidth()
+    {
+        WindowFixture f;
+        f.store.set("left", "100");
+        f.store.set("top", "200");
+        f.store.set("width", "breit");
+        f.store.set("height", "3000");
+        const auto failure = Startup::loadStep(f.ctx);
+        QVERIFY(failure);
+        QVERIFY2(failure->contains("Width"), qPrintable(*failure));
+        QCOMPARE(f.store.log.last(), QString("read Width"));
+        QCOMPARE(f.window.leftTwips(), 100.0f);
+        QCOMPARE(f.window.topTwips(), 200.0f);
+        QVERIFY(f.window.heightTwips() != 3000.0f);
+        QVERIFY(!f.window.tray()->display());
+        QVERIFY(!f.window.isVisible()); // the caller leaves it on screen
+    }
+
+    void activationSkipsOnlyANonNumberWidth()
+    {
+        WindowFixture f;
+        Startup::loadStep(f.ctx);
+        f.module.marquee = {150, 1};
+        f.store.set("width", "breit");
+        f.store.set("height", "3000");
+        f.store.set("Pindel3", "Zwei");
+        f.store.log.clear();
+        Startup::activation(f.ctx);
+        QCOMPARE(f.store.log, kReadOrder);
+        QCOMPARE(f.module.marquee.position, qint64(0));
+        QCOMPARE(f.module.marquee.stopFlag, 0);
+        QCOMPARE(f.window.widthTwips(), 5000.0f);
+        QCOMPARE(f.window.heightTwips(), 3000.0f);
+        QCOMPARE(f.window.contentBox(1)->text(), QString("Zwei"));
+        QVERIFY(f.window.tray()->display());
+    }
+
+    void activationSkipsARefusedRead()
+    {
+        WindowFixture f;
+        f.store.set("Pindel1", "eins");
+        f.store.set("Pindel4", "drei");
+        f.store.refuse("Pindel3");
+        Startup::activation(f.ctx);
+        QCOMPARE(f.window.contentBox(0)->text(), QString("eins"));
+        QCOMPARE(f.window.contentBox(2)->text(), QString("drei"));
+        QCOMPARE(f.store.log, kReadOrder);
+    }
+
+    void activationUsesTheLoadSizeForMissingGeometry()
+    {
+        WindowFixture f;
+        Startup::activation(f.ctx);
+        QCOMPARE(f.window.widthTwips(), 5000.0f);
+        QCOMPARE(f.window.heightTwips(), 2000.0f);
+    }
+
+    void geometryRoundTripsExactly()
+    {
+        WindowFixture f;
+        f.store.set("left", "-120");
+        f.store.set("top", "300");
+        f.store.set("width", "900");
+        f.store.set("height", "700");
+        QVERIFY(!Startup::loadStep(f.ctx));
+        QCOMPARE(f.window.leftTwips(), -120.0f);
+        QCOMPARE(f.window.topTwips(), 300.0f);
+        QCOMPARE(f.window.widthTwips(), 900.0f);
+        QCOMPARE(f.window.heightTwips(), 700.0f);
+    }
+
+    void aWindowWhollyOffScreenIsBroughtBack()
+    {
+        WindowFixture f;
+        f.store.set("left", "-480000");
+        f.store.set("top", "-480000");
+        QVERIFY(!Startup::loadStep(f.ctx));
+        const QRect frame = f.window.frameGeometry();
+        QVERIFY(f.window.screen()->availableGeometry().intersects(frame));
+        QCOMPARE(f.store.value("left"), QString("-480000")); // the store is not rewritten
+    }
+
+    void hostileGeometryNeverCrashes_data()
+    {
+        QTest::addColumn<QString>("value");
+        for (const char* v : {"1e30", "-1e30", "NaN", "inf", "1e39", "0x10", " 12 ", "12abc", "12,5", "12.5"})
+            QTest::newRow(v) << QString(v);
+        QTest::newRow("1 MB of digits") << QString(1024 * 1024, QLatin1Char('7'));
+    }
+    void hostileGeometryNeverCrashes()
+    {
+        QFETCH(QString, value);
+        for (const char* key : {"left", "top", "width", "height"}) {
+            WindowFixture f;
+            f.store.set(key, value);
+            Startup::loadStep(f.ctx);
+            Startup::activation(f.ctx);
+            QVERIFY(f.window.tray()->display()); // activation always reaches its last step
+            if (f.window.isVisible())
+                QVERIFY(f.window.screen()->availableGeometry().intersects(f.window.frameGeometry()));
+        }
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
