@@ -19,7 +19,6 @@ void makeNewFilesPrivate()
 void describeApplication(QApplication& app)
 {
     QApplication::setApplicationName(QStringLiteral("orbo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Pindel"));
     QApplication::setOrganizationName(QStringLiteral("MIRTAL"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("orbo"));

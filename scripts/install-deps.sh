@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need on Debian 12.
+#   scripts/install-deps.sh          build and run
+#   scripts/install-deps.sh --test   also what the tests need (a headless
+#                                    desktop with a tray, CUPS with a PDF printer)
+set -euo pipefail
+
+packages=(qt6-base-dev cmake g++ make libsqlite3-dev fonts-dejavu-core)
+if [[ "${1:-}" == "--test" ]]; then
+    packages+=(sqlite3 xvfb icewm xdotool wmctrl x11-utils imagemagick
+               cups printer-driver-cups-pdf poppler-utils
+               binutils-mingw-w64-x86-64 desktop-file-utils appstream clang)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+as_root=()
+[[ $(id -u) -eq 0 ]] || as_root=(sudo)
+"${as_root[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,145 @@
+# Shared by the end-to-end tests: a private headless desktop (Xvfb, icewm with
+# its system tray), the real program, clicks, the store file, screenshots.
+# Each test sources this, calls desktop_start, and everything it started is
+# ended by the EXIT trap in reverse order.
+set -euo pipefail
+
+: "${ORBO:?path of the orbo program}"
+: "${TRAY_PROBE:?path of tray_probe}"
+: "${ARTIFACTS:=${TMPDIR:-/tmp}/pindel-artifacts}"
+mkdir -p "$ARTIFACTS"
+
+E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/pindel-e2e.XXXXXX")
+export XDG_CONFIG_HOME="$E2E_TMP/config"
+export XDG_RUNTIME_DIR="$E2E_TMP/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export DBUS_SESSION_BUS_ADDRESS=disabled:
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+STORE="$XDG_CONFIG_HOME/MIRTAL/store.sqlite3"
+
+_pids=()
+_cleanup() {
+    local i
+    for ((i = ${#_pids[@]} - 1; i >= 0; i--)); do
+        kill "${_pids[i]}" 2>/dev/null || true
+        wait "${_pids[i]}" 2>/dev/null || true
+    done
+    rm -rf "$E2E_TMP"
+}
+trap _cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    screenshot "failure" || true
+    exit 1
+}
+
+# Polls a command until it succeeds or $1 seconds pass.
+wait_until() {
+    local seconds=$1
+    shift
+    local end=$((SECONDS + seconds))
+    until "$@"; do
+        ((SECONDS < end)) || return 1
+        sleep 0.05
+    done
+}
+
+# desktop_start [--no-tray]: Xvfb, and icewm with its tray unless --no-tray.
+desktop_start() {
+    local fifo="$E2E_TMP/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+    _pids+=($!)
+    wait_until 10 test -s "$fifo" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$fifo")"
+    if [[ "${1:-}" != "--no-tray" ]]; then
+        # A private HOME keeps icewm's clock and monitors out of screenshots.
+        mkdir -p "$E2E_TMP/wmhome/.icewm"
+        printf 'TaskBarShowClock=0\nTaskBarShowCPUStatus=0\nTaskBarShowNetStatus=0\nTaskBarShowMailboxStatus=0\nTaskBarShowMEMStatus=0\n' \
+            >"$E2E_TMP/wmhome/.icewm/preferences"
+        HOME="$E2E_TMP/wmhome" icewm >/dev/null 2>&1 &
+        _pids+=($!)
+        "$TRAY_PROBE" 15 || fail "icewm's tray did not appear"
+    fi
+}
+
+# orbo_start: starts the program in the background; ORBO_PID is its pid.
+orbo_start() {
+    "$ORBO" "$@" >>"$E2E_TMP/orbo.log" 2>&1 &
+    ORBO_PID=$!
+    _pids+=("$ORBO_PID")
+}
+
+orbo_stop() {
+    kill -TERM "$ORBO_PID" 2>/dev/null || true
+    wait "$ORBO_PID" 2>/dev/null || true
+}
+
+# The program's windows: the main window's caption always holds "MIR-TAL";
+# the tray icon is the other window that carries _XEMBED_INFO. A window that
+# was never shown has no X window yet.
+_is_main_window() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | grep -q 'MIR-TAL'; }
+
+main_window_id() {
+    local id
+    for id in $(xdotool search --all --pid "$ORBO_PID" 2>/dev/null); do
+        _is_main_window "$id" && { echo "$id"; return 0; }
+    done
+    return 1
+}
+
+tray_icon_id() {
+    local id
+    for id in $(xdotool search --all --pid "$ORBO_PID" 2>/dev/null); do
+        _is_main_window "$id" && continue
+        xprop -id "$id" _XEMBED_INFO 2>/dev/null | grep -q '=' && { echo "$id"; return 0; }
+    done
+    return 1
+}
+
+window_is_viewable() {
+    local id
+    id=$(main_window_id) || return 1
+    xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable"
+}
+
+window_is_hidden() { ! window_is_viewable; }
+
+window_caption() { xprop -id "$(main_window_id)" _NET_WM_NAME | sed -e 's/^[^"]*"//' -e 's/"$//'; }
+
+click_tray() {
+    local id
+    id=$(tray_icon_id) || fail "no tray icon"
+    xdotool mousemove --window "$id" 12 12 click 1
+}
+
+# A polite close request, as the window manager's close button sends it.
+close_window() { wmctrl -i -c "$(main_window_id)"; }
+
+# store_value KEY: the stored text (raw), or nothing and status 1 when missing.
+store_value() {
+    [[ -f "$STORE" ]] || return 1
+    local n
+    n=$(sqlite3 "$STORE" "SELECT count(*) FROM settings WHERE key='$1' COLLATE NOCASE")
+    [[ "$n" == 1 ]] || return 1
+    sqlite3 "$STORE" "SELECT value FROM settings WHERE key='$1' COLLATE NOCASE"
+}
+
+store_rows() {
+    [[ -f "$STORE" ]] || { echo 0; return; }
+    sqlite3 "$STORE" "SELECT count(*) FROM settings"
+}
+
+# store_set KEY VALUE: what another tool (or an earlier run) left in the store.
+store_set() {
+    mkdir -p "$(dirname "$STORE")"
+    sqlite3 "$STORE" "CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key));
+        INSERT OR REPLACE INTO settings VALUES ('MIRTAL', 'MIRTAL', '$1', '$2');"
+}
+
+screenshot() {
+    [[ -n "${DISPLAY:-}" ]] || return 0
+    import -window root "$ARTIFACTS/${E2E_NAME:-e2e}-$1.png" 2>/dev/null
+}
