@@ -2,8 +2,8 @@
 
 #include <QString>
 #include <functional>
-#include <vector>
 #include <optional>
+#include <vector>
 
 // The two ways a handler treats a failing step, each written once.
 //

@@ -18,8 +18,8 @@
 #include <QSessionManager>
 
 PindelApp::PindelApp(NoteStore& store, CardPrinter& printer, QObject* parent)
-    : QObject(parent), m_store(store), m_printer(printer), m_window(std::make_unique<MainWindow>()),
-      m_context{*m_window, m_store, m_module, m_reporter}
+    : QObject(parent), m_store(store), m_printer(printer),
+      m_window(std::make_unique<MainWindow>()), m_context{*m_window, m_store, m_module, m_reporter}
 {
     m_module.mainWindow = m_window.get();
     m_reporter.setUserSink([this](const QString& message) { tellUser(message); });
@@ -59,8 +59,10 @@ void PindelApp::connectHandlers()
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
     for (int card = 0; card < 3; ++card) {
         const CardControls& c = w.card(card);
-        connect(c.okButton, &QPushButton::clicked, this, [this, card] { report(TitlePanel::ok(m_context, card)); });
-        connect(c.cancelButton, &QPushButton::clicked, this, [this, card] { TitlePanel::cancel(m_context, card); });
+        connect(c.okButton, &QPushButton::clicked, this,
+                [this, card] { report(TitlePanel::ok(m_context, card)); });
+        connect(c.cancelButton, &QPushButton::clicked, this,
+                [this, card] { TitlePanel::cancel(m_context, card); });
         connect(c.printButton, &QPushButton::clicked, this,
                 [this, card] { report(PrintHandler::print(m_context, m_printer, card)); });
     }

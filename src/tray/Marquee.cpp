@@ -17,15 +17,15 @@ QString blanks(int count)
 
 const QString& titleBanner()
 {
-    static const QString banner = blanks(43) + designCaption + blanks(22) + maker + blanks(16) + visitUs
-                                  + blanks(17) + webAddress + blanks(1);
+    static const QString banner = blanks(43) + designCaption + blanks(22) + maker + blanks(16) + visitUs +
+                                  blanks(17) + webAddress + blanks(1);
     return banner;
 }
 
 const QString& tipBanner()
 {
-    static const QString banner = blanks(1) + designCaption + blanks(1) + maker + blanks(2) + visitUs + blanks(2)
-                                  + webAddress + blanks(1);
+    static const QString banner = blanks(1) + designCaption + blanks(1) + maker + blanks(2) + visitUs +
+                                  blanks(2) + webAddress + blanks(1);
     return banner;
 }
 

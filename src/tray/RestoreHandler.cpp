@@ -16,7 +16,9 @@ namespace RestoreHandler {
 
 void restore(HandlerContext& ctx)
 {
-    MainWindow& w = ctx.window;
+    // The window is shown through the program-wide reference; it is created
+    // once at start and never destroyed, so it is the window of this context.
+    MainWindow& w = ctx.module.mainWindow ? *ctx.module.mainWindow : ctx.window;
     // Reloading a shown window would throw away what the user typed since the
     // last save, so it is saved first, as loss of focus does. If that fails
     // the boxes are left alone.
@@ -44,11 +46,11 @@ void restore(HandlerContext& ctx)
         };
     };
     std::vector<HandlerSteps::Step> steps{
-        fill(w.contentBox(0), kCards[0].contentKey), fill(w.card(0).titleBox, kCards[0].titleKey),
-        fill(w.contentBox(1), kCards[1].contentKey), fill(w.contentBox(2), kCards[2].contentKey),
+        fill(w.contentBox(0), kCards[0].contentKey),  fill(w.card(0).titleBox, kCards[0].titleKey),
+        fill(w.contentBox(1), kCards[1].contentKey),  fill(w.contentBox(2), kCards[2].contentKey),
         fill(w.card(1).titleBox, kCards[1].titleKey), fill(w.card(2).titleBox, kCards[2].titleKey),
     };
-    const auto geometry = Startup::applyGeometry(ctx, QStringLiteral("5000"), QStringLiteral("2000"));
+    const auto geometry = Startup::applyGeometry(ctx);
     steps.insert(steps.end(), geometry.begin(), geometry.end());
     steps.push_back([&] { w.tray()->setDisplay(true); });
     HandlerSteps::skipFailingSteps(steps);

@@ -21,7 +21,9 @@ std::vector<Step> writeContents(HandlerContext& ctx)
 {
     MainWindow* w = &ctx.window;
     NoteStore* store = &ctx.store;
-    auto write = [=](int card) { return [=] { store->write(kCards[card].contentKey, w->contentBox(card)->text()); }; };
+    auto write = [=](int card) {
+        return [=] { store->write(kCards[card].contentKey, w->contentBox(card)->text()); };
+    };
     return {write(0), write(1), write(2)};
 }
 
@@ -48,8 +50,8 @@ std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b)
 std::optional<QString> closeRequest(HandlerContext& ctx, QCloseEvent* event)
 {
     event->ignore(); // before anything else: the window is never closed
-    return HandlerSteps::stopAtFirstFailure(writeContents(ctx) + writeGeometry(ctx)
-                                            + std::vector<Step>{[&] { ctx.window.hideToTray(); }});
+    return HandlerSteps::stopAtFirstFailure(writeContents(ctx) + writeGeometry(ctx) +
+                                            std::vector<Step>{[&] { ctx.window.hideToTray(); }});
 }
 
 std::optional<QString> focusLoss(HandlerContext& ctx)

@@ -31,7 +31,9 @@ constexpr Box kPrint{60, 960, 2295, 255};
 
 QString refused(const char* what, float twips)
 {
-    return QStringLiteral("Das Fenster nimmt %1 = %2 Twips nicht an").arg(QLatin1String(what)).arg(double(twips));
+    return QStringLiteral("Das Fenster nimmt %1 = %2 Twips nicht an")
+        .arg(QLatin1String(what))
+        .arg(double(twips));
 }
 
 } // namespace
@@ -42,7 +44,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setWindowTitle(designCaption);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    m_imageList = {QIcon(QStringLiteral(":/pictures/picture1.png")), QIcon(QStringLiteral(":/pictures/picture2.png")),
+    m_imageList = {QIcon(QStringLiteral(":/pictures/picture1.png")),
+                   QIcon(QStringLiteral(":/pictures/picture2.png")),
                    QIcon(QStringLiteral(":/pictures/picture3.png"))};
     setWindowIcon(m_imageList[1]);
 
@@ -117,10 +120,10 @@ void MainWindow::setTabOrder()
     const CardControls& c1 = m_cards[0];
     const CardControls& c2 = m_cards[1];
     const CardControls& c3 = m_cards[2];
-    const QList<QWidget*> order{m_strip->tabRow(), c1.content,      c1.titleBox,     c1.okButton,     c1.cancelButton,
-                                c2.content,        c3.content,      c2.cancelButton, c2.okButton,     c2.titleBox,
-                                c3.cancelButton,   c3.okButton,     c3.titleBox,     c3.printButton,  c2.printButton,
-                                c1.printButton};
+    const QList<QWidget*> order{m_strip->tabRow(), c1.content,     c1.titleBox,     c1.okButton,
+                                c1.cancelButton,   c2.content,     c3.content,      c2.cancelButton,
+                                c2.okButton,       c2.titleBox,    c3.cancelButton, c3.okButton,
+                                c3.titleBox,       c3.printButton, c2.printButton,  c1.printButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     m_strip->tabRow()->setFocus();
@@ -150,14 +153,16 @@ int MainWindow::twipsToPixelsY(double twips) const
 
 void MainWindow::placeInTwips(QWidget* control, int left, int top, int width, int height) const
 {
-    control->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width), twipsToPixelsY(height));
+    control->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width),
+                         twipsToPixelsY(height));
 }
 
 void MainWindow::setControlWidthTwips(QWidget* control, float twips) const
 {
     const auto px = Twips::toPixels(twips, dpiX());
     if (!px || *px < 0)
-        throw StepFailure(QStringLiteral("%1 nimmt die Breite %2 nicht an").arg(control->objectName()).arg(twips));
+        throw StepFailure(
+            QStringLiteral("%1 nimmt die Breite %2 nicht an").arg(control->objectName()).arg(twips));
     control->resize(*px, control->height());
 }
 
@@ -165,7 +170,8 @@ void MainWindow::setControlHeightTwips(QWidget* control, float twips) const
 {
     const auto px = Twips::toPixels(twips, dpiY());
     if (!px || *px < 0)
-        throw StepFailure(QStringLiteral("%1 nimmt die Höhe %2 nicht an").arg(control->objectName()).arg(twips));
+        throw StepFailure(
+            QStringLiteral("%1 nimmt die Höhe %2 nicht an").arg(control->objectName()).arg(twips));
     control->resize(control->width(), *px);
 }
 
@@ -186,7 +192,8 @@ float MainWindow::widthTwips() const
 
 float MainWindow::heightTwips() const
 {
-    return m_height.report(frameGeometry().height(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
+    return m_height.report(frameGeometry().height(),
+                           [this](int px) { return Twips::fromPixels(px, dpiY()); });
 }
 
 void MainWindow::setLeftTwips(float twips)

@@ -20,17 +20,12 @@ namespace {
 
 QString hint(QChar lineBreak, const QString& end)
 {
-    return QStringLiteral("Fügen Sie einen Verweis dieses ") + lineBreak + QStringLiteral("Programmes in ihren")
-           + lineBreak + QStringLiteral(" AUTOSTART Ordner ein") + end;
+    return QStringLiteral("Fügen Sie einen Verweis dieses ") + lineBreak +
+           QStringLiteral("Programmes in ihren") + lineBreak + QStringLiteral(" AUTOSTART Ordner ein") + end;
 }
 
-// Geometry defaults of both readers. Activation once had 10 twips for width
-// and height, which shrank the window to nothing the first time a user opened
-// it with an empty store; both now use the load step's size.
 const QString kDefaultLeft = QStringLiteral("10");
 const QString kDefaultTop = QStringLiteral("10");
-const QString kDefaultWidth = QStringLiteral("5000");
-const QString kDefaultHeight = QStringLiteral("2000");
 
 Step hintIfCard1Empty(HandlerContext& ctx, QString hintText)
 {
@@ -40,8 +35,7 @@ Step hintIfCard1Empty(HandlerContext& ctx, QString hintText)
     };
 }
 
-template <typename Vector>
-void append(Vector& to, const Vector& from)
+template <typename Vector> void append(Vector& to, const Vector& from)
 {
     to.insert(to.end(), from.begin(), from.end());
 }
@@ -68,15 +62,19 @@ std::vector<Step> fillBoxesAndCaptions(HandlerContext& ctx)
         return [=] { w->contentBox(card)->setText(store->read(kCards[card].contentKey, QString())); };
     };
     auto fillTitle = [=](int card) {
-        return [=] { w->card(card).titleBox->setText(store->read(kCards[card].titleKey, kCards[card].defaultTitle)); };
+        return [=] {
+            w->card(card).titleBox->setText(store->read(kCards[card].titleKey, kCards[card].defaultTitle));
+        };
     };
-    auto caption = [=](int card) { return [=] { w->tabStrip()->setCaption(card, w->card(card).titleBox->text()); }; };
+    auto caption = [=](int card) {
+        return [=] { w->tabStrip()->setCaption(card, w->card(card).titleBox->text()); };
+    };
     // The store's order: Pindel1 .. Pindel6.
-    return {fillContent(0), fillTitle(0), fillContent(1), fillContent(2), fillTitle(1), fillTitle(2),
-            caption(0),     caption(1),   caption(2)};
+    return {fillContent(0), fillTitle(0), fillContent(1), fillContent(2), fillTitle(1),
+            fillTitle(2),   caption(0),   caption(1),     caption(2)};
 }
 
-std::vector<Step> applyGeometry(HandlerContext& ctx, const QString& defaultWidth, const QString& defaultHeight)
+std::vector<Step> applyGeometry(HandlerContext& ctx)
 {
     MainWindow* w = &ctx.window;
     NoteStore* store = &ctx.store;
@@ -95,7 +93,7 @@ std::optional<QString> loadStep(HandlerContext& ctx)
     MainWindow& w = ctx.window;
     std::vector<Step> steps = fillBoxesAndCaptions(ctx);
     steps.push_back(hintIfCard1Empty(ctx, loadHint()));
-    append(steps, applyGeometry(ctx, kDefaultWidth, kDefaultHeight));
+    append(steps, applyGeometry(ctx));
     steps.push_back([&] { w.tray()->setDisplay(true); });
     // Without a tray a hidden window could not be brought back, so it stays
     // on screen; the icon shows once a tray appears.
@@ -111,7 +109,7 @@ void activation(HandlerContext& ctx)
     };
     append(steps, fillBoxesAndCaptions(ctx));
     steps.push_back(hintIfCard1Empty(ctx, activationHint()));
-    append(steps, applyGeometry(ctx, kDefaultWidth, kDefaultHeight));
+    append(steps, applyGeometry(ctx));
     steps.push_back([&] { ctx.window.tray()->setDisplay(true); });
     HandlerSteps::skipFailingSteps(steps);
 }

@@ -18,8 +18,7 @@ public:
 
     // The remembered twips when pixels is still the pixel value they became,
     // otherwise the conversion of pixels.
-    template <typename Convert>
-    float report(int pixels, Convert fromPixels) const
+    template <typename Convert> float report(int pixels, Convert fromPixels) const
     {
         if (m_valid && pixels == m_pixels)
             return m_twips;

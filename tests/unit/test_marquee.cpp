@@ -19,7 +19,8 @@ private slots:
         QCOMPARE(Marquee::titleBanner().size(), 208);
         QCOMPARE(Marquee::tipBanner().size(), 116);
         QCOMPARE(Marquee::captionHead.size(), 18);
-        QCOMPARE(Marquee::titleBanner().mid(43, 55), QString("MIR-TAL Orbo -  Pindel ! (Inhalt bleibt immer erhalten)"));
+        QCOMPARE(Marquee::titleBanner().mid(43, 55),
+                 QString("MIR-TAL Orbo -  Pindel ! (Inhalt bleibt immer erhalten)"));
         QCOMPARE(Marquee::titleBanner().mid(120, 12), QString("MIR-TAL GmbH"));
         QCOMPARE(Marquee::titleBanner().mid(148, 28), QString("Besuchen Sie uns im Internet"));
         QCOMPARE(Marquee::titleBanner().mid(193, 14), Marquee::webAddress);
@@ -46,16 +47,22 @@ private slots:
         QTest::addColumn<int>("stopFlag");
         const QString head = Marquee::captionHead;
         QTest::newRow("1") << 1 << head + blanks(30) << " MIR-TAL Orbo -  Pindel ! (Inh" << 0;
-        QTest::newRow("15") << 15 << head + blanks(29) + "M" << "-  Pindel ! (Inhalt bleibt imm" << 0;
-        QTest::newRow("44") << 44 << head + "MIR-TAL Orbo -  Pindel ! (Inha" << Marquee::tipBanner().mid(43, 30) << 0;
-        QTest::newRow("87") << 87 << head + Marquee::titleBanner().mid(86, 30) << Marquee::tipBanner().mid(86, 30) << 0;
+        QTest::newRow("15") << 15 << head + blanks(29) + "M"
+                            << "-  Pindel ! (Inhalt bleibt imm" << 0;
+        QTest::newRow("44") << 44 << head + "MIR-TAL Orbo -  Pindel ! (Inha"
+                            << Marquee::tipBanner().mid(43, 30) << 0;
+        QTest::newRow("87") << 87 << head + Marquee::titleBanner().mid(86, 30)
+                            << Marquee::tipBanner().mid(86, 30) << 0;
         QTest::newRow("116") << 116 << head + Marquee::titleBanner().mid(115, 30) << " " << 0;
         QTest::newRow("117") << 117 << head + Marquee::titleBanner().mid(116, 30) << "" << 0;
         QTest::newRow("179") << 179 << head + Marquee::titleBanner().mid(178, 30) << "" << 0;
-        QTest::newRow("208") << 208 << head + " " << "" << 0;
+        QTest::newRow("208") << 208 << head + " "
+                             << "" << 0;
         QTest::newRow("209") << 209 << head << "" << 0;
-        QTest::newRow("210") << 210 << "-" << "" << 1;
-        QTest::newRow("211") << 211 << "-" << "" << 1;
+        QTest::newRow("210") << 210 << "-"
+                             << "" << 1;
+        QTest::newRow("211") << 211 << "-"
+                             << "" << 1;
     }
     void courseOfOneRun()
     {

@@ -20,13 +20,15 @@ public:
     std::optional<QByteArray> value(const QString& key)
     {
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(m_db, "SELECT value FROM settings WHERE application='MIRTAL' AND section='MIRTAL' AND key=?",
-                           -1, &st, nullptr);
+        sqlite3_prepare_v2(
+            m_db, "SELECT value FROM settings WHERE application='MIRTAL' AND section='MIRTAL' AND key=?", -1,
+            &st, nullptr);
         const QByteArray k = key.toUtf8();
         sqlite3_bind_text(st, 1, k.constData(), int(k.size()), SQLITE_TRANSIENT);
         std::optional<QByteArray> out;
         if (sqlite3_step(st) == SQLITE_ROW)
-            out = QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 0)), sqlite3_column_bytes(st, 0));
+            out =
+                QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 0)), sqlite3_column_bytes(st, 0));
         sqlite3_finalize(st);
         return out;
     }
@@ -124,15 +126,19 @@ private slots:
         SqliteStore(path()).write("Pindel1", "x");
         RawDb other(path());
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(other.db(), "SELECT sql FROM sqlite_master WHERE name='settings'", -1, &st, nullptr);
+        sqlite3_prepare_v2(other.db(), "SELECT sql FROM sqlite_master WHERE name='settings'", -1, &st,
+                           nullptr);
         QCOMPARE(sqlite3_step(st), SQLITE_ROW);
-        QCOMPARE(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
-                 QString("CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL "
-                         "COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key))"));
+        QCOMPARE(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
+            QString(
+                "CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL "
+                "COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key))"));
         sqlite3_finalize(st);
         sqlite3_prepare_v2(other.db(), "PRAGMA journal_mode", -1, &st, nullptr);
         sqlite3_step(st);
-        QCOMPARE(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))), QString("wal"));
+        QCOMPARE(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
+                 QString("wal"));
         sqlite3_finalize(st);
     }
 

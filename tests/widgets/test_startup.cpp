@@ -20,9 +20,11 @@ private slots:
         QCOMPARE(Startup::loadHint().size(), 74);
         QCOMPARE(Startup::activationHint().size(), 73);
         QCOMPARE(Startup::loadHint(),
-                 QString::fromUtf8("Fügen Sie einen Verweis dieses \rProgrammes in ihren\r AUTOSTART Ordner ein."));
-        QCOMPARE(Startup::activationHint(),
-                 QString::fromUtf8("Fügen Sie einen Verweis dieses \nProgrammes in ihren\n AUTOSTART Ordner ein"));
+                 QString::fromUtf8(
+                     "Fügen Sie einen Verweis dieses \rProgrammes in ihren\r AUTOSTART Ordner ein."));
+        QCOMPARE(
+            Startup::activationHint(),
+            QString::fromUtf8("Fügen Sie einen Verweis dieses \nProgrammes in ihren\n AUTOSTART Ordner ein"));
     }
 
     void loadStepWithAnEmptyStore()

@@ -1,0 +1,267 @@
+#include "WindowFixture.h"
+#include "app/PindelApp.h"
+#include "cards/CardPrinter.h"
+#include "tray/MarqueeTick.h"
+#include "tray/RestoreHandler.h"
+#include "tray/TrayIcon.h"
+#include "window/ClosingHandlers.h"
+#include "window/ContentBox.h"
+#include "window/ResizeHandler.h"
+#include "window/StartupHandlers.h"
+#include "window/TabStrip.h"
+
+#include <QCloseEvent>
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+const QStringList kCloseWrites{"write Pindel1", "write Pindel3", "write Pindel4", "write left",
+                               "write top",     "write width",   "write height"};
+
+// Pixels of a size in twips at the offscreen platform's 96 DPI.
+int px(int twips)
+{
+    return int(std::lround(twips / 15.0));
+}
+
+void showAndActivate(QWidget& w)
+{
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+class NoPrinter : public CardPrinter
+{
+public:
+    void print(const QString&) override {}
+};
+
+} // namespace
+
+class TestWindowLife : public QObject
+{
+    Q_OBJECT
+private slots:
+    void closeRequestWritesSevenKeysInOrderAndHides()
+    {
+        WindowFixture f;
+        Startup::loadStep(f.ctx);
+        f.window.show();
+        f.window.contentBox(1)->setText("Karte zwei\r\nZeile 2");
+        f.window.setLeftTwips(-120);
+        f.window.setTopTwips(300);
+        f.window.setWidthTwips(900);
+        f.window.setHeightTwips(700);
+        for (int round = 0; round < 2; ++round) {
+            f.store.log.clear();
+            QCloseEvent event;
+            QVERIFY(!Closing::closeRequest(f.ctx, &event));
+            QVERIFY(!event.isAccepted());
+            QCOMPARE(f.store.log, kCloseWrites);
+        }
+        QCOMPARE(f.store.value("Pindel1"), Startup::loadHint());
+        QCOMPARE(f.store.value("Pindel3"), QString("Karte zwei\r\nZeile 2"));
+        QCOMPARE(f.store.value("Pindel4"), QString());
+        QCOMPARE(f.store.value("Top"), QString("300"));
+        QCOMPARE(f.store.value("left"), QString("-120"));
+        QCOMPARE(f.store.value("Width"), QString("900"));
+        QCOMPARE(f.store.value("Height"), QString("700"));
+        // Without a tray a hidden window could not come back: it is minimised.
+        QVERIFY(!TrayIcon::isTrayAvailable());
+        QVERIFY(f.window.isMinimized() || !f.window.isVisible());
+        QVERIFY(!f.store.contains("Pindel2")); // titles are not saved by closing
+    }
+
+    void aRefusedWriteEndsTheCloseRequestAndKeepsTheWindow()
+    {
+        WindowFixture f;
+        f.window.show();
+        f.window.contentBox(0)->setText("eins");
+        f.store.refuse("Pindel3");
+        QCloseEvent event;
+        const auto failure = Closing::closeRequest(f.ctx, &event);
+        QVERIFY(failure);
+        QVERIFY(!event.isAccepted());
+        QCOMPARE(f.store.log, QStringList({"write Pindel1", "write Pindel3"}));
+        QCOMPARE(f.store.value("Pindel1"), QString("eins"));
+        QVERIFY(f.window.isVisible());
+        QVERIFY(!f.window.isMinimized());
+    }
+
+    void focusLossWritesOnlyTheContents()
+    {
+        WindowFixture f;
+        f.window.contentBox(2)->setText("drei");
+        QVERIFY(!Closing::focusLoss(f.ctx));
+        QCOMPARE(f.store.log, QStringList({"write Pindel1", "write Pindel3", "write Pindel4"}));
+        QCOMPARE(f.store.value("Pindel4"), QString("drei"));
+    }
+
+    void deactivatingTheShownWindowSavesTheContents()
+    {
+        RecordingStore store;
+        NoPrinter printer;
+        PindelApp app(store, printer);
+        app.start();
+        showAndActivate(app.window());
+        QTest::qWait(50);
+        app.window().contentBox(0)->setFocus();
+        QTest::keyClicks(app.window().contentBox(0), "neu");
+        store.log.clear();
+        QWidget other;
+        showAndActivate(other);
+        QTRY_VERIFY(store.log.contains("write Pindel1"));
+        QVERIFY(store.value("Pindel1").endsWith("neu") || store.value("Pindel1").startsWith("neu"));
+        QVERIFY(!store.log.contains("write left"));
+    }
+
+    void restoreWithAnEmptyStore()
+    {
+        WindowFixture f;
+        f.module.marquee = {300, 1};
+        RestoreHandler::restore(f.ctx);
+        QVERIFY(f.window.isVisible());
+        QCOMPARE(f.module.marquee.position, qint64(0));
+        QCOMPARE(f.module.marquee.stopFlag, 0);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(f.window.contentBox(i)->text(), QString());
+            QCOMPARE(f.window.card(i).titleBox->text(), QString()); // no title defaults here
+        }
+        QCOMPARE(f.window.leftTwips(), 10.0f);
+        QCOMPARE(f.window.topTwips(), 10.0f);
+        QCOMPARE(f.window.widthTwips(), 5000.0f);
+        QCOMPARE(f.window.heightTwips(), 2000.0f);
+        QVERIFY(f.window.tray()->display());
+        QCOMPARE(f.store.log,
+                 QStringList({"read Pindel1", "read Pindel2", "read Pindel3", "read Pindel4", "read Pindel5",
+                              "read Pindel6", "read left", "read Top", "read Width", "read Height"}));
+    }
+
+    void restoreThenActivationFillsTheTitlesAndTheHint()
+    {
+        WindowFixture f;
+        f.store.set("Pindel3", "zwei");
+        RestoreHandler::restore(f.ctx);
+        QCOMPARE(f.window.card(0).titleBox->text(), QString());
+        Startup::activation(f.ctx); // on X11 it follows once the window is active
+        QCOMPARE(f.window.card(0).titleBox->text(), QString("Karte #1"));
+        QCOMPARE(f.window.tabStrip()->caption(1), QString("Karte #2"));
+        QCOMPARE(f.window.contentBox(0)->text(), Startup::activationHint());
+        QCOMPARE(f.window.contentBox(1)->text(), QString("zwei"));
+    }
+
+    void restoreSkipsANonNumberWidth()
+    {
+        WindowFixture f;
+        f.window.setWidthTwips(6000);
+        f.store.set("width", "breit");
+        f.store.set("height", "3000");
+        RestoreHandler::restore(f.ctx);
+        QCOMPARE(f.window.heightTwips(), 3000.0f);
+        QVERIFY(f.window.tray()->display());
+        QCOMPARE(f.store.log.last(), QString("read Height"));
+    }
+
+    void restoreOfAShownWindowKeepsUnsavedEdits()
+    {
+        WindowFixture f;
+        f.store.set("Pindel3", "alt");
+        RestoreHandler::restore(f.ctx);
+        QTest::keyClicks(f.window.contentBox(1), "neu ");
+        RestoreHandler::restore(f.ctx); // the tray icon clicked again
+        QCOMPARE(f.window.contentBox(1)->text(), QString("neu alt"));
+        QCOMPARE(f.store.value("Pindel3"), QString("neu alt"));
+    }
+
+    void restoreOfAShownWindowThatCannotSaveLeavesTheBoxes()
+    {
+        WindowFixture f;
+        RestoreHandler::restore(f.ctx);
+        QTest::keyClicks(f.window.contentBox(0), "ungespeichert");
+        f.store.refuse("Pindel1");
+        RestoreHandler::restore(f.ctx);
+        QCOMPARE(f.window.contentBox(0)->text(), QString("ungespeichert"));
+        QCOMPARE(f.reporter.toldCount(), 1);
+    }
+
+    void resizeFollowsTheWindow_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("stripWidth");
+        QTest::addColumn<int>("stripHeight");
+        QTest::addColumn<int>("boxWidth"); // -1: keeps its size
+        QTest::addColumn<int>("boxHeight");
+        QTest::newRow("design size") << 7475 << 5685 << 7275 << 5215 << 7095 << 4815;
+        QTest::newRow("700 high") << 6000 << 700 << 5800 << 230 << 5620 << -1;
+        QTest::newRow("300 wide") << 300 << 3000 << 100 << 2530 << -1 << 2130;
+        QTest::newRow("exactly 380 wide") << 380 << 3000 << 180 << 2530 << 0 << 2130;
+    }
+    void resizeFollowsTheWindow()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, stripWidth);
+        QFETCH(int, stripHeight);
+        QFETCH(int, boxWidth);
+        QFETCH(int, boxHeight);
+        WindowFixture f;
+        const QSize before = f.window.contentBox(0)->size();
+        f.window.setMinimumSize(0, 0);
+        f.window.setWidthTwips(float(width));
+        f.window.setHeightTwips(float(height));
+        ResizeHandler::apply(f.window);
+        QCOMPARE(f.window.tabStrip()->width(), px(stripWidth));
+        QCOMPARE(f.window.tabStrip()->height(), px(stripHeight));
+        for (int card = 0; card < 3; ++card) {
+            const QSize box = f.window.contentBox(card)->size();
+            QCOMPARE(box.width(), boxWidth < 0 ? before.width() : px(boxWidth));
+            QCOMPARE(box.height(), boxHeight < 0 ? before.height() : px(boxHeight));
+            QCOMPARE(f.window.contentBox(card)->pos(), QPoint(4, 24)); // 60, 360 twips: never moves
+        }
+        QCOMPARE(f.window.card(0).panel->size(), QSize(165, 85)); // panels keep their design size
+    }
+
+    void resizeAfterASkippedStepSizesNormallyAgain()
+    {
+        WindowFixture f;
+        f.window.setWidthTwips(300);
+        f.window.setHeightTwips(3000);
+        ResizeHandler::apply(f.window);
+        f.window.setWidthTwips(7475);
+        ResizeHandler::apply(f.window);
+        QCOMPARE(f.window.contentBox(2)->width(), px(7095));
+    }
+
+    void tickShowsTheMarqueeAndSkipsUnchangedTexts()
+    {
+        WindowFixture f;
+        QCOMPARE(f.window.windowTitle(), QString("MIR-TAL Orbo -  Pindel ! (Inhalt bleibt immer erhalten)"));
+        QCOMPARE(f.window.tray()->tipText(), QString("öffnen MIRTAL Pindelfenster"));
+        MarqueeTick::tick(f.ctx);
+        QCOMPARE(f.window.windowTitle(), QString(" MIR-TAL ORBO     ") + QString(30, ' '));
+        QCOMPARE(f.window.tray()->tipText(), QString(" MIR-TAL Orbo -  Pindel ! (Inh"));
+        f.module.marquee = {209, 0};
+        MarqueeTick::tick(f.ctx); // 210: the caption freezes
+        QCOMPARE(f.module.marquee.stopFlag, 1);
+        QCOMPARE(f.window.windowTitle(), QString(" MIR-TAL ORBO     ") + QString(30, ' '));
+        QSignalSpy titleChanges(&f.window, &QWidget::windowTitleChanged);
+        for (int i = 0; i < 5; ++i)
+            MarqueeTick::tick(f.ctx);
+        QCOMPARE(titleChanges.count(), 0);
+        QCOMPARE(f.window.tray()->tipText(), QString());
+    }
+
+    void timerTicksEveryTwoHundredMilliseconds()
+    {
+        WindowFixture f;
+        QCOMPARE(f.window.timer()->interval(), 200);
+        QVERIFY(f.window.timer()->isActive());
+        QCOMPARE(f.window.timer()->objectName(), QString("Timer1"));
+    }
+};
+
+QTEST_MAIN(TestWindowLife)
+#include "test_window_life.moc"
