@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The session ends while the window is open with unsaved text: the program
+# saves contents and geometry and exits with status 0, for each of SIGTERM,
+# SIGINT and SIGHUP.
+source "$(dirname "$0")/lib.sh"
+
+desktop_start
+for signal in TERM INT HUP; do
+    orbo_start
+    wait_until 10 tray_icon_id >/dev/null || fail "no tray icon"
+    click_tray
+    wait_until 5 window_is_viewable || fail "no window"
+    sleep 0.5
+    win=$(main_window_id)
+    xdotool mousemove --window "$win" 200 10 click 1 # card 3
+    sleep 0.2
+    xdotool mousemove --window "$win" 100 60 click 1
+    xdotool key ctrl+a
+    xdotool type --delay 10 "vor $signal"
+    sleep 0.1
+    kill "-$signal" "$ORBO_PID"
+    status=0
+    wait "$ORBO_PID" || status=$?
+    [[ $status == 0 ]] || fail "SIG$signal: exit status $status"
+    [[ "$(store_value Pindel4)" == "vor $signal" ]] || fail "SIG$signal: card 3 not saved: '$(store_value Pindel4)'"
+    [[ -n "$(store_value height)" ]] || fail "SIG$signal: geometry not saved"
+done
+echo "ok"
