@@ -1,0 +1,168 @@
+#include "WindowFixture.h"
+#include "app/PindelApp.h"
+#include "cards/CardPrinter.h"
+#include "tray/TrayIcon.h"
+#include "window/ContentBox.h"
+#include "window/StartupHandlers.h"
+#include "window/TabStrip.h"
+
+#include <QScrollBar>
+#include <QtTest>
+
+namespace {
+
+class NoPrinter : public CardPrinter
+{
+public:
+    void print(const QString&) override {}
+};
+
+int countOf(const QStringList& log, const QString& entry)
+{
+    return int(log.count(entry));
+}
+
+} // namespace
+
+class TestWindowControls : public QObject
+{
+    Q_OBJECT
+private slots:
+    void controlsAreTheDesignedOnes()
+    {
+        MainWindow w;
+        QCOMPARE(w.objectName(), QString("mirtal_pindel"));
+        QCOMPARE(w.windowTitle(), QString("MIR-TAL Orbo -  Pindel ! (Inhalt bleibt immer erhalten)"));
+        QCOMPARE(w.windowTitle().size(), 55);
+        QCOMPARE(w.tabStrip()->objectName(), QString("SSTab1"));
+        QCOMPARE(w.tabStrip()->toolTip(), QString("DblClck Umbenennen/Drucken"));
+        QCOMPARE(w.tabStrip()->currentIndex(), 0);
+        const char* names[3][6] = {{"Text1", "Frame1", "Text2", "Command1", "Command2", "Command9"},
+                                   {"Text3", "Frame2", "Text5", "Command4", "Command3", "Command8"},
+                                   {"Text4", "Frame3", "Text6", "Command6", "Command5", "Command7"}};
+        for (int i = 0; i < 3; ++i) {
+            const CardControls& c = w.card(i);
+            QCOMPARE(w.tabStrip()->caption(i), QString("Karte #%1").arg(i + 1));
+            QCOMPARE(c.content->objectName(), QString(names[i][0]));
+            QCOMPARE(c.panel->objectName(), QString(names[i][1]));
+            QCOMPARE(c.titleBox->objectName(), QString(names[i][2]));
+            QCOMPARE(c.okButton->objectName(), QString(names[i][3]));
+            QCOMPARE(c.cancelButton->objectName(), QString(names[i][4]));
+            QCOMPARE(c.printButton->objectName(), QString(names[i][5]));
+            QCOMPARE(c.content->toolTip(), QString("Hier können sie Ihre Daten einfügen  "));
+            QCOMPARE(c.content->lineWrapMode(), QPlainTextEdit::NoWrap);
+            QCOMPARE(c.content->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+            QCOMPARE(c.content->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+            QCOMPARE(c.panel->title(), QString("Umbenennen Überschrift"));
+            QVERIFY(c.panel->isHidden());
+            QVERIFY(c.titleBox->toolTip().isEmpty());
+            QCOMPARE(c.okButton->text(), QString("OK"));
+            QCOMPARE(c.cancelButton->text(), QString("Abbruch"));
+            QCOMPARE(c.printButton->text(), QString("Karte drucken"));
+            for (QPushButton* b : {c.okButton, c.cancelButton, c.printButton})
+                QVERIFY(!b->isDefault() && !b->autoDefault());
+            // Placed in twips from the strip's outer corner: 60/360 and 120/420
+            // at 96 DPI, the panel above the box.
+            QCOMPARE(c.content->geometry(), QRect(4, 24, 473, 321));
+            QCOMPARE(c.panel->geometry(), QRect(8, 28, 165, 85));
+            QCOMPARE(c.content->parentWidget(), w.tabStrip()->page(i));
+        }
+        QCOMPARE(w.tabStrip()->tabRow()->height(), 20); // 295 twips
+    }
+
+    void tabOrderFollowsTheDesign()
+    {
+        MainWindow w;
+        QList<QString> order;
+        QWidget* at = w.tabStrip()->tabRow();
+        for (int i = 0; i < 16; ++i) {
+            order << (at == w.tabStrip()->tabRow() ? QString("SSTab1") : at->objectName());
+            at = at->nextInFocusChain();
+            while (at->focusPolicy() == Qt::NoFocus || at->objectName().isEmpty() ||
+                   at->objectName().startsWith("qt_"))
+                at = at->nextInFocusChain();
+        }
+        QCOMPARE(order, QList<QString>({"SSTab1", "Text1", "Text2", "Command1", "Command2", "Text3", "Text4",
+                                        "Command3", "Command4", "Text5", "Command5", "Command6", "Text6",
+                                        "Command7", "Command8", "Command9"}));
+    }
+
+    void oneIconServesWindowAndTray()
+    {
+        MainWindow w;
+        QCOMPARE(int(w.imageList().size()), 3);
+        for (const QIcon& icon : w.imageList())
+            QCOMPARE(icon.pixmap(32, 32).size(), QSize(32, 32));
+        QCOMPARE(w.windowIcon().pixmap(32, 32).toImage(), w.imageList()[1].pixmap(32, 32).toImage());
+        QCOMPARE(w.tray()->objectName(), QString("ZTray1"));
+        QCOMPARE(w.tray()->tipText(), QString("öffnen MIRTAL Pindelfenster"));
+        QVERIFY(!w.tray()->display());
+    }
+
+    void contentBoxGivesBackExactlyWhatItWasGiven_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("lone CR") << QString("a\rb");
+        QTest::newRow("CRLF") << QString("a\r\nb\r\n");
+        QTest::newRow("mixed") << QString("a\rb\nc\r\nd");
+        QTest::newRow("non-breaking space") << QString::fromUtf8("a\u00a0b");
+        QTest::newRow("empty") << QString();
+    }
+    void contentBoxGivesBackExactlyWhatItWasGiven()
+    {
+        QFETCH(QString, text);
+        ContentBox box;
+        box.setText(text);
+        QCOMPARE(box.text(), text);
+        QCOMPARE(box.toPlainText().count('\n'), text.count('\n') + text.count('\r') - text.count("\r\n"));
+    }
+
+    void typedTextUsesThePlatformLineBreak()
+    {
+        ContentBox box;
+        box.setText("a\r\nb");
+        box.moveCursor(QTextCursor::End);
+        QTest::keyClick(&box, Qt::Key_Return);
+        QTest::keyClicks(&box, "c\u00a0d");
+        QCOMPARE(box.text(), QString::fromUtf8("a\nb\nc\u00a0d"));
+        QCOMPARE(box.text(), QString::fromUtf8("a\nb\nc\u00a0d")); // asked again: same text
+    }
+
+    void activationRunsOncePerShowEvenWithoutActivation()
+    {
+        RecordingStore store;
+        NoPrinter printer;
+        PindelApp app(store, printer);
+        app.start();                                         // no tray here: the window stays on screen
+        QTRY_COMPARE(countOf(store.log, "read Pindel1"), 2); // load step, then activation
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTest::qWait(100);
+        app.window().activateWindow();
+        QTest::qWait(600);
+        QCOMPARE(countOf(store.log, "read Pindel1"), 2); // a change of focus is no activation
+        app.window().hide();
+        app.window().show(); // no activateWindow(): runs after a short wait all the same
+        QTRY_COMPARE(countOf(store.log, "read Pindel1"), 3);
+        QTest::qWait(600);
+        QCOMPARE(countOf(store.log, "read Pindel1"), 3);
+    }
+
+    void aFailingLoadStepLeavesTheWindowOnScreenAndTellsTheUser()
+    {
+        RecordingStore store;
+        store.set("width", "breit");
+        NoPrinter printer;
+        PindelApp app(store, printer);
+        app.start();
+        QVERIFY(app.window().isVisible());
+        QCOMPARE(app.reporter().toldCount(), 1);
+        QVERIFY(app.window().notice().contains("Width")); // no tray: the notice is on the window
+        app.start();
+        QCOMPARE(app.reporter().toldCount(), 1); // the same failure is told once
+    }
+};
+
+QTEST_MAIN(TestWindowControls)
+#include "test_window_controls.moc"
