@@ -93,7 +93,8 @@ def ico(img):
     xor = b""
     mask = b""
     for row in reversed(img):
-        nib = [0 if p is TRANSPARENT else p for p in row]
+        # Silver is drawn grey as in the PNG, so all three icons are one picture.
+        nib = [0 if p is TRANSPARENT else (p if p != SILVER else GREY) for p in row]
         xor += bytes((nib[i] << 4) | nib[i + 1] for i in range(0, 32, 2))
         bits = 0
         for x, p in enumerate(row):
