@@ -44,6 +44,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setWindowTitle(designCaption);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
+    // `ImageList1`: picture 2 is the window's icon and the tray icon.
     m_imageList = {QIcon(QStringLiteral(":/pictures/picture1.png")),
                    QIcon(QStringLiteral(":/pictures/picture2.png")),
                    QIcon(QStringLiteral(":/pictures/picture3.png"))};
@@ -84,6 +85,7 @@ void MainWindow::createControls()
 
         card.panel = new QGroupBox(QStringLiteral("Umbenennen Überschrift"), page);
         card.panel->setObjectName(QLatin1String(def.panel));
+        card.panel->setAutoFillBackground(true); // opaque over the content box
         placeInTwips(card.panel, kPanel.left, kPanel.top, kPanel.width, kPanel.height);
 
         card.titleBox = new QLineEdit(card.panel);

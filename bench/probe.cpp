@@ -1,0 +1,304 @@
+// Watches a program from outside through the X server, as a user would see
+// it, and prints how long things took in milliseconds. The program under test
+// needs no hooks of its own.
+//
+//   probe start SECONDS PROGRAM [ARGS...]
+//       starts PROGRAM and waits until its tray icon is embedded in the tray
+//       and none of its windows is on screen; prints "PID MS", then stays
+//       until PROGRAM ends.
+//   probe activate PID SECONDS
+//       clicks the tray icon of PID and waits until its window is on screen
+//       and the program answers again (after it filled the window); prints MS.
+//   probe close PID SECONDS
+//       asks the window manager to close the window of PID, as its close
+//       button does, and waits until the window is off screen; prints MS.
+//   probe click PID X Y
+//       clicks at X,Y inside the window of PID.
+//   probe tray
+//       exits 0 when the display has a system tray.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Display* dpy = nullptr;
+Atom atomPid, atomXembedInfo, atomCloseWindow, atomProtocols, atomPing;
+
+double msSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+int ignoreErrors(Display*, XErrorEvent*)
+{
+    return 0; // windows come and go while we look at them
+}
+
+std::optional<long> cardinal(Window w, Atom property)
+{
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(dpy, w, property, 0, 1, False, AnyPropertyType, &type, &format, &count, &after,
+                           &data) != Success ||
+        !data)
+        return std::nullopt;
+    std::optional<long> value;
+    if (count > 0 && format == 32)
+        value = *reinterpret_cast<long*>(data);
+    XFree(data);
+    return value;
+}
+
+bool hasProperty(Window w, Atom property)
+{
+    Atom type = None;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(dpy, w, property, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &data);
+    if (data)
+        XFree(data);
+    return type != None;
+}
+
+struct Found
+{
+    Window window;
+    Window parent;
+    bool viewable;
+    bool trayIcon;
+    int width, height;
+};
+
+void collect(Window w, Window parent, long pid, std::vector<Found>& out)
+{
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(dpy, w, &a))
+        return;
+    if (auto p = cardinal(w, atomPid); p && *p == pid && !a.override_redirect)
+        out.push_back(
+            {w, parent, a.map_state == IsViewable, hasProperty(w, atomXembedInfo), a.width, a.height});
+    Window root, up, *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(dpy, w, &root, &up, &children, &n))
+        return;
+    for (unsigned int i = 0; i < n; ++i)
+        collect(children[i], w, pid, out);
+    if (children)
+        XFree(children);
+}
+
+std::vector<Found> windowsOf(long pid)
+{
+    std::vector<Found> out;
+    collect(DefaultRootWindow(dpy), None, pid, out);
+    return out;
+}
+
+std::optional<Found> trayIcon(long pid)
+{
+    for (const Found& f : windowsOf(pid))
+        if (f.trayIcon && f.viewable && f.parent != DefaultRootWindow(dpy))
+            return f;
+    return std::nullopt;
+}
+
+// The program's own window on screen (not its tray icon).
+std::optional<Found> shownWindow(long pid)
+{
+    for (const Found& f : windowsOf(pid))
+        if (!f.trayIcon && f.viewable && f.width > 40 && f.height > 40)
+            return f;
+    return std::nullopt;
+}
+
+void sleepMs(double ms)
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(long(ms * 1000)));
+}
+
+// Sends _NET_WM_PING and waits for the answer, which the program gives from
+// its event loop once it has handled everything queued before it.
+bool ping(Window w, double seconds)
+{
+    static long serial = 1000;
+    const long stamp = ++serial;
+    XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = atomProtocols;
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(atomPing);
+    e.xclient.data.l[1] = stamp;
+    e.xclient.data.l[2] = long(w);
+    XSendEvent(dpy, w, False, NoEventMask, &e);
+    XFlush(dpy);
+    const auto t0 = Clock::now();
+    while (msSince(t0) < seconds * 1000) {
+        while (XPending(dpy)) {
+            XEvent r;
+            XNextEvent(dpy, &r);
+            if (r.type == ClientMessage && r.xclient.message_type == atomProtocols &&
+                Atom(r.xclient.data.l[0]) == atomPing && r.xclient.data.l[1] == stamp)
+                return true;
+        }
+        sleepMs(0.2);
+    }
+    return false;
+}
+
+void clickAt(Window w, int x, int y)
+{
+    XWarpPointer(dpy, None, w, 0, 0, 0, 0, x, y);
+    XSync(dpy, False);
+    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
+    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+    XFlush(dpy);
+}
+
+int start(double seconds, char** argv)
+{
+    const auto t0 = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execvp(argv[0], argv);
+        _exit(127);
+    }
+    while (msSince(t0) < seconds * 1000) {
+        if (trayIcon(pid) && !shownWindow(pid)) {
+            std::printf("%d %.1f\n", int(pid), msSince(t0));
+            std::fflush(stdout);
+            // Stay the program's parent until it ends, so that it is reaped.
+            int status = 0;
+            waitpid(pid, &status, 0);
+            return 0;
+        }
+        sleepMs(1);
+    }
+    std::printf("%d -1\n", int(pid));
+    std::fflush(stdout);
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return 1;
+}
+
+int activate(long pid, double seconds)
+{
+    const auto icon = trayIcon(pid);
+    if (!icon) {
+        std::fprintf(stderr, "no tray icon\n");
+        return 1;
+    }
+    const auto t0 = Clock::now();
+    clickAt(icon->window, icon->width / 2, icon->height / 2);
+    std::optional<Found> shown;
+    while (!(shown = shownWindow(pid))) {
+        if (msSince(t0) > seconds * 1000)
+            return 1;
+        sleepMs(0.5);
+    }
+    if (!ping(shown->window, seconds))
+        return 1;
+    std::printf("%.1f\n", msSince(t0));
+    return 0;
+}
+
+int close(long pid, double seconds)
+{
+    const auto shown = shownWindow(pid);
+    if (!shown) {
+        std::fprintf(stderr, "no window on screen\n");
+        return 1;
+    }
+    XSelectInput(dpy, shown->window, StructureNotifyMask);
+    XSync(dpy, False);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = shown->window;
+    e.xclient.message_type = atomCloseWindow;
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = CurrentTime;
+    e.xclient.data.l[1] = 2; // from a pager or tool, as wmctrl sends it
+    const auto t0 = Clock::now();
+    XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XFlush(dpy);
+    while (msSince(t0) < seconds * 1000) {
+        while (XPending(dpy)) {
+            XEvent r;
+            XNextEvent(dpy, &r);
+            if (r.type == UnmapNotify && r.xunmap.window == shown->window) {
+                std::printf("%.1f\n", msSince(t0));
+                return 0;
+            }
+        }
+        sleepMs(0.2);
+    }
+    return 1;
+}
+
+int click(long pid, int x, int y)
+{
+    const auto shown = shownWindow(pid);
+    if (!shown)
+        return 1;
+    clickAt(shown->window, x, y);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: probe start|activate|close|click ...\n");
+        return 2;
+    }
+    dpy = XOpenDisplay(nullptr);
+    if (!dpy) {
+        std::fprintf(stderr, "cannot open display\n");
+        return 2;
+    }
+    // The program started by `start` must not inherit our connection.
+    fcntl(ConnectionNumber(dpy), F_SETFD, FD_CLOEXEC);
+    XSetErrorHandler(ignoreErrors);
+    atomPid = XInternAtom(dpy, "_NET_WM_PID", False);
+    atomXembedInfo = XInternAtom(dpy, "_XEMBED_INFO", False);
+    atomCloseWindow = XInternAtom(dpy, "_NET_CLOSE_WINDOW", False);
+    atomProtocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    atomPing = XInternAtom(dpy, "_NET_WM_PING", False);
+    const std::string cmd = argv[1];
+    if (cmd == "start" && argc >= 4)
+        return start(std::atof(argv[2]), argv + 3);
+    if (cmd == "activate")
+        return activate(std::atol(argv[2]), argc > 3 ? std::atof(argv[3]) : 30);
+    if (cmd == "close")
+        return close(std::atol(argv[2]), argc > 3 ? std::atof(argv[3]) : 30);
+    if (cmd == "tray") {
+        const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(dpy));
+        return XGetSelectionOwner(dpy, XInternAtom(dpy, name.c_str(), False)) != None ? 0 : 1;
+    }
+    if (cmd == "click" && argc >= 5)
+        return click(std::atol(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    std::fprintf(stderr, "unknown command\n");
+    return 2;
+}

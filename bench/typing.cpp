@@ -1,0 +1,88 @@
+// Typing into a large note: the real window with its real store, on the
+// bench's X server. Prints the time to insert one character and have it on
+// screen, at the end and in the middle of card 1's note, in milliseconds:
+//   typing SIZE_BYTES CHARS
+// lines "end MEDIAN MIN MAX" and "middle MEDIAN MIN MAX".
+#include "app/PindelApp.h"
+#include "app/ProcessSetup.h"
+#include "cards/CardPrinter.h"
+#include "store/SqliteStore.h"
+#include "window/ContentBox.h"
+#include "window/MainWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+QString noteOfSize(qsizetype bytes)
+{
+    QString text;
+    text.reserve(bytes);
+    for (int line = 0; text.size() < bytes; ++line)
+        text += QStringLiteral("Zeile %1: Notizzettel mit etwas Text, damit sie breit ist.\n")
+                    .arg(line, 7, 10, QLatin1Char('0'));
+    text.truncate(bytes);
+    return text;
+}
+
+void typeAt(ContentBox* box, qsizetype position, int chars, const char* label)
+{
+    QTextCursor cursor(box->document());
+    cursor.setPosition(int(position));
+    box->setTextCursor(cursor);
+    box->ensureCursorVisible();
+    box->viewport()->repaint();
+    QCoreApplication::processEvents();
+    std::vector<double> ms;
+    for (int i = 0; i < chars; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(box, Qt::Key_X);
+        box->viewport()->repaint();
+        ms.push_back(clock.nsecsElapsed() / 1e6);
+        QCoreApplication::processEvents();
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%s %.3f %.3f %.3f\n", label, ms[ms.size() / 2], ms.front(), ms.back());
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    ProcessSetup::makeNewFilesPrivate();
+    QApplication app(argc, argv);
+    ProcessSetup::describeApplication(app);
+    const qsizetype size = argc > 1 ? QString(argv[1]).toLongLong() : 10'000'000;
+    const int chars = argc > 2 ? QString(argv[2]).toInt() : 30;
+
+    QTemporaryDir dir;
+    SqliteStore store(dir.filePath("store.sqlite3"));
+    const QString note = noteOfSize(size);
+    for (const char* key : {"Pindel1", "Pindel3", "Pindel4"})
+        store.write(key, note);
+
+    DefaultPrinter printer;
+    PindelApp pindel(store, printer);
+    pindel.start();
+    pindel.restoreFromTray();
+    MainWindow& window = pindel.window();
+    if (!QTest::qWaitForWindowExposed(&window, 30000)) {
+        std::fprintf(stderr, "the window was not shown\n");
+        return 1;
+    }
+    ContentBox* box = window.contentBox(0);
+    box->setFocus();
+    QTest::qWait(200);
+
+    typeAt(box, box->document()->characterCount() - 1, chars, "end");
+    typeAt(box, (box->document()->characterCount() - 1) / 2, chars, "middle");
+    return 0;
+}
