@@ -40,6 +40,14 @@ void PindelApp::report(const std::optional<QString>& failure)
 {
     if (failure)
         m_reporter.report(*failure);
+}
+
+void PindelApp::reportWrite(const std::optional<QString>& failure)
+{
+    // A write that went through means the cause of earlier failures is gone:
+    // should they come back, they are told again.
+    if (failure)
+        m_reporter.report(*failure);
     else
         m_reporter.clear();
 }
@@ -51,7 +59,7 @@ void PindelApp::connectHandlers()
     connect(&w, &MainWindow::activated, this, [this] { Startup::activation(m_context); });
     connect(&w, &MainWindow::focusLost, this, [this] {
         if (m_window->isVisible())
-            report(Closing::focusLoss(m_context));
+            reportWrite(Closing::focusLoss(m_context));
     });
     connect(&w, &MainWindow::resized, this, [this] { ResizeHandler::apply(*m_window); });
     connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });
@@ -60,7 +68,7 @@ void PindelApp::connectHandlers()
     for (int card = 0; card < 3; ++card) {
         const CardControls& c = w.card(card);
         connect(c.okButton, &QPushButton::clicked, this,
-                [this, card] { report(TitlePanel::ok(m_context, card)); });
+                [this, card] { reportWrite(TitlePanel::ok(m_context, card)); });
         connect(c.cancelButton, &QPushButton::clicked, this,
                 [this, card] { TitlePanel::cancel(m_context, card); });
         connect(c.printButton, &QPushButton::clicked, this,
@@ -69,6 +77,14 @@ void PindelApp::connectHandlers()
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         // Logout or shutdown: save without asking anything.
         connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+            if (auto failure = Closing::saveForSessionEnd(m_context))
+                m_reporter.report(*failure);
+        });
+        // However the event loop ends, what is on screen is saved first.
+        connect(gui, &QCoreApplication::aboutToQuit, this, [this] {
+            if (m_ending)
+                return;
+            m_ending = true;
             if (auto failure = Closing::saveForSessionEnd(m_context))
                 m_reporter.report(*failure);
         });
@@ -95,7 +111,7 @@ void PindelApp::onCloseRequested(QCloseEvent* event)
         event->accept();
         return;
     }
-    report(Closing::closeRequest(m_context, event));
+    reportWrite(Closing::closeRequest(m_context, event));
 }
 
 void PindelApp::endSession()

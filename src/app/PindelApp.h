@@ -43,6 +43,7 @@ private:
     void onCloseRequested(QCloseEvent* event);
     void tellUser(const QString& message);
     void report(const std::optional<QString>& failure);
+    void reportWrite(const std::optional<QString>& failure);
 
     NoteStore& m_store;
     CardPrinter& m_printer;
