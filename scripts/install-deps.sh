@@ -5,7 +5,7 @@
 #                                    desktop with a tray, CUPS with a PDF printer)
 set -euo pipefail
 
-packages=(qt6-base-dev cmake g++ make libsqlite3-dev fonts-dejavu-core)
+packages=(qt6-base-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-core)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(sqlite3 xvfb icewm xdotool wmctrl x11-utils imagemagick
                cups printer-driver-cups-pdf poppler-utils

@@ -1,6 +1,7 @@
 #include "cards/CardPrinter.h"
 
 #include "app/StepFailure.h"
+#include "cards/PrintQueue.h"
 #include "window/ContentBox.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -11,9 +12,26 @@
 #include <QTextDocument>
 #include <QTextOption>
 
-std::unique_ptr<QTextDocument> DefaultPrinter::layout(const QString& text, const QFont& font, const QSizeF& pageSize)
+namespace {
+
+[[noreturn]] void fail(const QString& printerName, const QString& why)
+{
+    if (printerName.isEmpty())
+        throw StepFailure(QStringLiteral("Drucken fehlgeschlagen: %1.").arg(why));
+    throw StepFailure(
+        QStringLiteral("Drucken fehlgeschlagen: Der Drucker \u201E%1\u201C %2.").arg(printerName, why));
+}
+
+} // namespace
+
+std::unique_ptr<QTextDocument> DefaultPrinter::layout(const QString& text, const QFont& font,
+                                                      QPaintDevice* device, const QSizeF& pageSize)
 {
     auto document = std::make_unique<QTextDocument>();
+    // Measured on the screen, a point-sized font on a 1200 dpi page would come
+    // out a tenth of its size.
+    if (device)
+        document->documentLayout()->setPaintDevice(device);
     document->setDocumentMargin(0);
     document->setDefaultFont(font);
     QTextOption option = document->defaultTextOption();
@@ -30,23 +48,25 @@ void DefaultPrinter::print(const QString& text)
     // no file, and the print would be lost without a word.
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        throw StepFailure(QStringLiteral("Drucken fehlgeschlagen: Es ist kein Standarddrucker eingerichtet."));
+        fail(QString(), QStringLiteral("Es ist kein Standarddrucker eingerichtet"));
+    const QString name = info.printerName();
     if (info.state() == QPrinter::Error)
-        throw StepFailure(
-            QStringLiteral("Drucken fehlgeschlagen: Der Drucker \u201E%1\u201C ist nicht bereit.").arg(info.printerName()));
+        fail(name, QStringLiteral("ist angehalten"));
+    if (auto why = PrintQueue::refusal(name))
+        fail(name, *why);
 
     QPrinter printer(info, QPrinter::HighResolution);
+    if (!printer.isValid() || printer.outputFormat() != QPrinter::NativeFormat)
+        fail(name, QStringLiteral("ist nicht erreichbar"));
     printer.setDocName(QStringLiteral("Pindel"));
     printer.setFullPage(false);
 
     QPainter painter;
     if (!painter.begin(&printer))
-        throw StepFailure(
-            QStringLiteral("Drucken fehlgeschlagen: Der Drucker \u201E%1\u201C nimmt keinen Auftrag an.").arg(info.printerName()));
+        fail(name, QStringLiteral("nimmt keinen Auftrag an"));
 
-    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-    QFont font = QGuiApplication::font();
-    auto document = layout(text, QFont(font, &printer), page.size());
+    const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
+    auto document = layout(text, QGuiApplication::font(), &printer, page.size());
 
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black); // whatever the desktop's colours
@@ -56,15 +76,18 @@ void DefaultPrinter::print(const QString& text)
         if (i > 0)
             ok = printer.newPage();
         painter.save();
-        const QRectF clip(0, i * page.height(), page.width(), page.height());
+        const QRectF clip = page.translated(0, i * page.height());
         painter.translate(0, -clip.top());
         painter.setClipRect(clip);
         context.clip = clip;
         document->documentLayout()->draw(&painter, context);
         painter.restore();
     }
+    if (!ok)
+        printer.abort();
     ok = painter.end() && ok;
     if (!ok || printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
-        throw StepFailure(
-            QStringLiteral("Drucken fehlgeschlagen: Der Auftrag an \u201E%1\u201C wurde nicht angenommen.").arg(info.printerName()));
+        fail(name, QStringLiteral("hat den Auftrag nicht angenommen"));
+    if (auto why = PrintQueue::handOverFailure())
+        fail(name, QStringLiteral("hat den Auftrag nicht angenommen (%1)").arg(*why));
 }

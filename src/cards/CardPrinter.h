@@ -4,6 +4,7 @@
 #include <memory>
 
 class QFont;
+class QPaintDevice;
 class QSizeF;
 class QTextDocument;
 
@@ -24,7 +25,9 @@ class DefaultPrinter final : public CardPrinter
 public:
     void print(const QString& text) override;
 
-    // The laid-out text for a page of the given size in device pixels; every
-    // kind of line break (CRLF, lone CR, lone LF) starts a new line.
-    static std::unique_ptr<QTextDocument> layout(const QString& text, const QFont& font, const QSizeF& pageSize);
+    // The text laid out for pages of the given size in the device's pixels,
+    // measured with the device's resolution; every kind of line break (CRLF,
+    // lone CR, lone LF) starts a new line.
+    static std::unique_ptr<QTextDocument> layout(const QString& text, const QFont& font, QPaintDevice* device,
+                                                 const QSizeF& pageSize);
 };
