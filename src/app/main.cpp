@@ -1,11 +1,14 @@
+#include "app/Autosave.h"
 #include "app/PindelApp.h"
 #include "app/ProcessSetup.h"
 #include "app/SessionEnd.h"
+#include "app/SingleInstance.h"
 #include "cards/CardPrinter.h"
 #include "store/SqliteStore.h"
 #include "store/StoreLocation.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -13,11 +16,35 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     ProcessSetup::describeApplication(app);
 
+    // A second start brings the running copy's window back and ends.
+    SingleInstance instance(StoreLocation::defaultPath());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Running:
+        break;
+    case SingleInstance::Claim::AnotherRuns:
+        if (instance.handOver())
+            return 0;
+        std::fprintf(stderr, "orbo: Pindel läuft schon, antwortet aber nicht: %s\n",
+                     instance.problem().toLocal8Bit().constData());
+        return 1;
+    case SingleInstance::Claim::Unguarded:
+        std::fprintf(stderr, "orbo: %s\n", instance.problem().toLocal8Bit().constData());
+        break;
+    }
+
     SqliteStore store(StoreLocation::defaultPath());
     DefaultPrinter printer;
     PindelApp pindel(store, printer);
     SessionEnd sessionEnd;
     QObject::connect(&sessionEnd, &SessionEnd::requested, &pindel, &PindelApp::endSession);
+
+    QObject::connect(&instance, &SingleInstance::showRequested, &pindel, &PindelApp::restoreFromTray);
+    Autosave autosave(pindel.context(), [&pindel](const std::optional<QString>& failure) {
+        if (failure)
+            pindel.reporter().report(*failure);
+        else
+            pindel.reporter().clear();
+    });
 
     pindel.start();
     return app.exec();
