@@ -71,8 +71,14 @@ void PindelApp::connectHandlers()
                 [this, card] { reportWrite(TitlePanel::ok(m_context, card)); });
         connect(c.cancelButton, &QPushButton::clicked, this,
                 [this, card] { TitlePanel::cancel(m_context, card); });
-        connect(c.printButton, &QPushButton::clicked, this,
-                [this, card] { report(PrintHandler::print(m_context, m_printer, card)); });
+        connect(c.printButton, &QPushButton::clicked, this, [this, card] {
+            // Each click asks for a print, so each failed one is told: a panel
+            // that merely stays open would say nothing.
+            const auto failure = PrintHandler::print(m_context, m_printer, card);
+            if (failure)
+                m_reporter.clear();
+            report(failure);
+        });
     }
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         // Logout or shutdown: save without asking anything.

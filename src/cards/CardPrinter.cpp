@@ -42,6 +42,20 @@ std::unique_ptr<QTextDocument> DefaultPrinter::layout(const QString& text, const
     return document;
 }
 
+void DefaultPrinter::drawPage(QPainter& painter, QTextDocument& document, int page)
+{
+    const QSizeF size = document.pageSize();
+    const QRectF clip(0, page * size.height(), size.width(), size.height());
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, Qt::black);
+    context.clip = clip;
+    painter.save();
+    painter.translate(0, -clip.top());
+    painter.setClipRect(clip);
+    document.documentLayout()->draw(&painter, context);
+    painter.restore();
+}
+
 void DefaultPrinter::print(const QString& text)
 {
     // Without a valid printer QPrinter quietly turns into a PDF writer with
@@ -65,23 +79,16 @@ void DefaultPrinter::print(const QString& text)
     if (!painter.begin(&printer))
         fail(name, QStringLiteral("nimmt keinen Auftrag an"));
 
-    const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
-    auto document = layout(text, QGuiApplication::font(), &printer, page.size());
+    const QSizeF page = printer.pageRect(QPrinter::DevicePixel).size();
+    auto document = layout(text, QGuiApplication::font(), &printer, page);
 
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.palette.setColor(QPalette::Text, Qt::black); // whatever the desktop's colours
     const int pages = std::max(1, document->pageCount());
     bool ok = true;
     for (int i = 0; i < pages && ok; ++i) {
         if (i > 0)
             ok = printer.newPage();
-        painter.save();
-        const QRectF clip = page.translated(0, i * page.height());
-        painter.translate(0, -clip.top());
-        painter.setClipRect(clip);
-        context.clip = clip;
-        document->documentLayout()->draw(&painter, context);
-        painter.restore();
+        if (ok)
+            drawPage(painter, *document, i);
     }
     if (!ok)
         printer.abort();

@@ -5,6 +5,7 @@
 
 class QFont;
 class QPaintDevice;
+class QPainter;
 class QSizeF;
 class QTextDocument;
 
@@ -30,4 +31,7 @@ public:
     // lone CR, lone LF) starts a new line.
     static std::unique_ptr<QTextDocument> layout(const QString& text, const QFont& font, QPaintDevice* device,
                                                  const QSizeF& pageSize);
+    // Draws one page (from 0) of a laid-out text, in black whatever the
+    // desktop's colours.
+    static void drawPage(QPainter& painter, QTextDocument& document, int page);
 };
