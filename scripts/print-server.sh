@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts CUPS (without systemd) with a PDF printer "PindelPDF" as the server
-# default, or stops what "start" started.
+# default and two queues that refuse prints, or stops what "start" started.
 #   scripts/print-server.sh start   PDFs land in $PINDEL_PDF_DIR (default /tmp/pindel-pdf)
 #   scripts/print-server.sh stop
 set -euo pipefail
@@ -27,6 +27,12 @@ start)
     "${as_root[@]}" lpadmin -p PindelPDF -v cups-pdf:/pindel -E \
         -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -o pdftops-renderer-default=pdftocairo
     "${as_root[@]}" lpadmin -d PindelPDF
+    # Two queues that must not take a print, for the tests of a failed print
+    # (chosen per process with PRINTER=...): one rejects jobs, one is stopped.
+    "${as_root[@]}" lpadmin -p PindelRejecting -v file:/dev/null -E
+    "${as_root[@]}" cupsreject PindelRejecting
+    "${as_root[@]}" lpadmin -p PindelStopped -v file:/dev/null -E
+    "${as_root[@]}" cupsdisable PindelStopped
     ;;
 stop)
     if [[ -f "$pid_file" ]]; then

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Printing a card from the real program onto CUPS's PDF printer: double-click
+# the tab row, click "Karte drucken", find the text in the PDF. Two clicks give
+# two jobs. Without a print server the panel stays open and the store is kept.
+# Needs the server that scripts/print-server.sh starts.
+source "$(dirname "$0")/lib.sh"
+
+lpstat -r 2>/dev/null | grep -q "is running" || fail "no print server: run scripts/print-server.sh start"
+PDF_DIR="${PINDEL_PDF_DIR:-/tmp/pindel-pdf}/$(id -un)"
+mkdir -p "$PDF_DIR" 2>/dev/null || true
+
+# Positions in the window, from the design in twips at 96 DPI (15 twips to a
+# pixel). A card's controls sit relative to the strip's top-left corner.
+px() { echo $(($1 / 15)); }
+TAB_Y=$(px 150)                                  # middle of the tab row (295 high)
+TAB_X=(30 100 170)                               # inside tabs 0, 1, 2 ("Karte #N")
+PANEL=($(px 120) $(px 420) $(px 2475) $(px 1275)) # Frame at 120,420 on the card
+PRINT_X=$(($(px 120) + $(px 60) + $(px 2295) / 2)) # "Karte drucken" at 60,960 in the frame
+PRINT_Y=$(($(px 420) + $(px 960) + $(px 255) / 2))
+
+token="job-$$-$RANDOM"
+card2=$'Einkaufsliste f\xc3\xbcr heute\nMilch, Brot und K\xc3\xa4se\nGr\xc3\xbc\xc3\x9fe an \xc3\x84nne \xc3\x96zdemir \xc3\x9cbermorgen\nStra\xc3\x9fe, Ma\xc3\x9f und Flei\xc3\x9f\n'"$token"
+hint=$'F\xc3\xbcgen Sie einen Verweis dieses \rProgrammes in ihren\r AUTOSTART Ordner ein. '"$token"
+store_set Pindel1 "$hint"
+store_set Pindel3 "$card2"
+# A window large enough to show the panel whole, away from the tray.
+store_set left 1500
+store_set top 1500
+store_set width 8000
+store_set height 6500
+
+pdfs() { ls -1 "$PDF_DIR" 2>/dev/null | sort; }
+# new_pdfs_with TEXT: the PDFs written since $before that hold TEXT.
+new_pdfs_with() {
+    local f
+    comm -13 <(echo "$before") <(pdfs) | while read -r f; do
+        if pdftotext -layout "$PDF_DIR/$f" - 2>/dev/null | grep -qF -- "$1"; then echo "$f"; fi
+    done
+}
+count_pdfs_with() { new_pdfs_with "$1" | wc -l; }
+has_pdfs() { [[ $(count_pdfs_with "$1") -ge $2 ]]; }
+
+click() { xdotool mousemove --window "$win" "$1" "$2" click 1; }
+dclick() { xdotool mousemove --window "$win" "$1" "$2" click --repeat 2 --delay 80 1; }
+
+# The panel's part of the window, to tell open from closed.
+panel_shot() {
+    import -window "$win" -crop "${PANEL[2]}x${PANEL[3]}+${PANEL[0]}+${PANEL[1]}" +repage "$E2E_TMP/$1.png"
+}
+differs() { compare -metric AE -fuzz 10% "$E2E_TMP/$1.png" "$E2E_TMP/$2.png" null: 2>&1 | cut -d' ' -f1; }
+
+open_window() {
+    wait_until 10 tray_icon_id >/dev/null || fail "no tray icon"
+    click_tray
+    wait_until 5 window_is_viewable || fail "a tray click did not show the window"
+    sleep 0.5
+    win=$(main_window_id)
+}
+
+desktop_start
+orbo_start
+open_window
+
+# Card 2: choose its tab, double-click the tab row, print.
+before=$(pdfs)
+click "${TAB_X[1]}" "$TAB_Y"
+sleep 0.3
+panel_shot closed
+dclick "${TAB_X[1]}" "$TAB_Y"
+sleep 0.5
+panel_shot open
+screenshot "panel-open"
+[[ $(differs closed open) -gt 200 ]] || fail "the double-click did not open the panel"
+click "$PRINT_X" "$PRINT_Y"
+wait_until 30 has_pdfs "$token" 1 || fail "no PDF of card 2 arrived"
+sleep 0.3
+panel_shot printed
+[[ $(differs closed printed) -lt $(differs open printed) ]] || fail "the panel stayed open after printing"
+text=$(pdftotext "$PDF_DIR/$(new_pdfs_with "$token" | head -n1)" -)
+for line in $'Einkaufsliste f\xc3\xbcr heute' $'Milch, Brot und K\xc3\xa4se' \
+    $'Gr\xc3\xbc\xc3\x9fe an \xc3\x84nne \xc3\x96zdemir \xc3\x9cbermorgen' $'Stra\xc3\x9fe, Ma\xc3\x9f und Flei\xc3\x9f' "$token"; do
+    grep -qxF -- "$line" <<<"$text" || fail "line '$line' missing from the PDF: $text"
+done
+grep -q "Karte #2" <<<"$text" && fail "the title was printed"
+
+# A second click after reopening is a second job.
+dclick "${TAB_X[1]}" "$TAB_Y"
+sleep 0.5
+click "$PRINT_X" "$PRINT_Y"
+wait_until 30 has_pdfs "$token" 2 || fail "the second click gave no second job"
+
+# Card 1 holds the load step's hint with lone CRs: each starts a new line.
+before=$(pdfs)
+click "${TAB_X[0]}" "$TAB_Y"
+dclick "${TAB_X[0]}" "$TAB_Y"
+sleep 0.5
+click "$PRINT_X" "$PRINT_Y"
+wait_until 30 has_pdfs "$token" 1 || fail "no PDF of card 1 arrived"
+text=$(pdftotext "$PDF_DIR/$(new_pdfs_with "$token" | head -n1)" -)
+grep -qx $'F\xc3\xbcgen Sie einen Verweis dieses *' <<<"$text" || fail "hint's first line wrong: $text"
+grep -qx "Programmes in ihren" <<<"$text" || fail "a lone CR did not start a new line: $text"
+grep -qx " *AUTOSTART Ordner ein. $token" <<<"$text" || fail "hint's last line wrong: $text"
+screenshot "printed"
+orbo_stop
+
+# Printing that cannot happen: the panel stays open, the user is told, the
+# store is kept and no PDF appears. No print server at all, a queue that
+# rejects jobs (Qt would report success), a stopped queue.
+expect_failed_print() {
+    local name=$1
+    shift
+    : >"$E2E_TMP/orbo.log"
+    env "$@" "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 &
+    ORBO_PID=$!
+    _pids+=("$ORBO_PID")
+    open_window
+    before=$(pdfs)
+    click "${TAB_X[1]}" "$TAB_Y"
+    sleep 0.3
+    panel_shot closed
+    dclick "${TAB_X[1]}" "$TAB_Y"
+    sleep 0.5
+    panel_shot open
+    local stored
+    stored=$(sqlite3 "$STORE" .dump)
+    click "$PRINT_X" "$PRINT_Y"
+    wait_until 5 grep -q "Drucken fehlgeschlagen" "$E2E_TMP/orbo.log" || fail "$name: the failed print was not told"
+    sleep 1
+    screenshot "$name"
+    panel_shot failed
+    [[ $(differs open failed) -lt $(differs closed failed) ]] || fail "$name: the panel closed although nothing was printed"
+    [[ "$(sqlite3 "$STORE" .dump)" == "$stored" ]] || fail "$name: the failed print changed the store"
+    [[ $(count_pdfs_with "$token") == 0 ]] || fail "$name: a PDF appeared"
+    orbo_stop
+}
+expect_failed_print no-server CUPS_SERVER="$E2E_TMP/no-such-cups.sock"
+grep -q "kein Standarddrucker" "$E2E_TMP/orbo.log" || fail "no-server: wrong message: $(cat "$E2E_TMP/orbo.log")"
+expect_failed_print rejecting PRINTER=PindelRejecting
+grep -q "PindelRejecting" "$E2E_TMP/orbo.log" || fail "rejecting: wrong message: $(cat "$E2E_TMP/orbo.log")"
+expect_failed_print stopped PRINTER=PindelStopped
+[[ -z "$(lpstat -o PindelStopped PindelRejecting 2>/dev/null)" ]] || fail "a job was left on a queue that cannot print"
+
+# Keep one print as an artifact; the others are this run's own and go.
+before=""
+mine=$(new_pdfs_with "$token")
+cp "$PDF_DIR/$(head -n1 <<<"$mine")" "$ARTIFACTS/${E2E_NAME:-e2e}-card.pdf" 2>/dev/null || true
+while read -r f; do rm -f "$PDF_DIR/$f"; done <<<"$mine"
+echo "ok"
