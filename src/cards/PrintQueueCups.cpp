@@ -6,8 +6,11 @@ namespace PrintQueue {
 
 std::optional<QString> refusal(const QString& printerName)
 {
-    const QByteArray name = printerName.toUtf8();
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+    // Qt names an instance of a queue "queue/instance".
+    const QByteArray name = printerName.section(QLatin1Char('/'), 0, 0).toUtf8();
+    const QByteArray instance = printerName.section(QLatin1Char('/'), 1).toUtf8();
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(),
+                                         instance.isEmpty() ? nullptr : instance.constData());
     if (!dest)
         return QStringLiteral("nicht erreichbar (%1)").arg(QString::fromUtf8(cupsLastErrorString()));
     const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);

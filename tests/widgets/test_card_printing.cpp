@@ -71,6 +71,19 @@ class TestCardPrinting : public QObject
 {
     Q_OBJECT
 private slots:
+    void withoutAPrintServerTheDefaultPrinterFailsInsteadOfWritingAPdf()
+    {
+        // Qt would quietly print into a PDF file with no name.
+        qputenv("CUPS_SERVER", QFile::encodeName(QDir::temp().filePath("pindel-no-such-cups.sock")));
+        DefaultPrinter printer;
+        try {
+            printer.print("Inhalt");
+            QFAIL("the print was taken as done");
+        } catch (const StepFailure& failure) {
+            QVERIFY2(failure.message().contains("kein Standarddrucker"), qPrintable(failure.message()));
+        }
+    }
+
     void printSendsTheCardsBoxAsShownAndHidesOnlyItsPanel_data()
     {
         QTest::addColumn<int>("card");
