@@ -38,6 +38,11 @@ int main(int argc, char* argv[])
     SessionEnd sessionEnd;
     QObject::connect(&sessionEnd, &SessionEnd::requested, &pindel, &PindelApp::endSession);
 
+    // Told once the event loop runs, when the tray icon can carry it.
+    store.setNoticeSink([&pindel](const QString& notice) {
+        QMetaObject::invokeMethod(
+            &pindel, [&pindel, notice] { pindel.reporter().report(notice); }, Qt::QueuedConnection);
+    });
     QObject::connect(&instance, &SingleInstance::showRequested, &pindel, &PindelApp::restoreFromTray);
     Autosave autosave(pindel.context(), [&pindel](const std::optional<QString>& failure) {
         if (failure)

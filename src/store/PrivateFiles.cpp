@@ -19,6 +19,16 @@ QString lastError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
+
+// Takes away what others may do and leaves the user's own rights alone: a
+// file or folder the user made read-only stays read-only.
+bool dropOthersRights(const QByteArray& name)
+{
+    struct stat st = {};
+    if (::stat(name.constData(), &st) != 0)
+        return false;
+    return (st.st_mode & 077) == 0 || ::chmod(name.constData(), st.st_mode & 07700) == 0;
+}
 } // namespace
 #endif
 
@@ -29,7 +39,7 @@ bool ensureFolder(const QString& folder, QString* error)
         return false;
     }
 #ifdef Q_OS_UNIX
-    if (::chmod(QFile::encodeName(folder).constData(), 0700) != 0) {
+    if (!dropOthersRights(QFile::encodeName(folder))) {
         *error = QStringLiteral("%1: %2").arg(folder, lastError());
         return false;
     }
@@ -46,7 +56,9 @@ bool ensureFile(const QString& file, QString* error)
         *error = QStringLiteral("%1: %2").arg(file, lastError());
         return false;
     }
-    const bool tightened = ::fchmod(fd, 0600) == 0;
+    struct stat st = {};
+    const bool tightened =
+        ::fstat(fd, &st) == 0 && ((st.st_mode & 077) == 0 || ::fchmod(fd, st.st_mode & 07700) == 0);
     ::close(fd);
     if (!tightened) {
         *error = QStringLiteral("%1: %2").arg(file, lastError());
@@ -62,9 +74,25 @@ bool ensureFile(const QString& file, QString* error)
 void tightenIfPresent(const QString& file)
 {
 #ifdef Q_OS_UNIX
-    ::chmod(QFile::encodeName(file).constData(), 0600);
+    dropOthersRights(QFile::encodeName(file));
 #else
     Q_UNUSED(file);
+#endif
+}
+
+void followMode(const QString& mainFile, const QString& companion)
+{
+#ifdef Q_OS_UNIX
+    struct stat mainStat = {}, companionStat = {};
+    const QByteArray name = QFile::encodeName(companion);
+    if (::stat(QFile::encodeName(mainFile).constData(), &mainStat) != 0 ||
+        ::stat(name.constData(), &companionStat) != 0)
+        return;
+    if ((companionStat.st_mode & 0777) != (mainStat.st_mode & 0700))
+        ::chmod(name.constData(), mainStat.st_mode & 0700);
+#else
+    Q_UNUSED(mainFile);
+    Q_UNUSED(companion);
 #endif
 }
 

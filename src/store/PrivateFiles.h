@@ -7,15 +7,23 @@
 // On Windows the per-user profile folder already gives this; these do nothing.
 namespace PrivateFiles {
 
-// Creates the folder (and its parents) if needed and tightens the folder
-// itself to 0700. Returns false with the cause in *error.
+// Creates the folder (and its parents) if needed and takes every right of
+// group and others from the folder itself (0700 when new). The user's own
+// rights are left alone. Returns false with the cause in *error.
 bool ensureFolder(const QString& folder, QString* error);
 
-// Creates the file empty with mode 0600 if it does not exist, and tightens an
-// existing one. Returns false with the cause in *error.
+// Creates the file empty with mode 0600 if it does not exist, and takes the
+// rights of group and others from an existing one. Returns false with the
+// cause in *error.
 bool ensureFile(const QString& file, QString* error);
 
-// Tightens a file to 0600 if it exists.
+// Takes the rights of group and others from a file if it exists.
 void tightenIfPresent(const QString& file);
+
+// Gives a journal file the user's rights of its database file and none for
+// anyone else. SQLite makes journal files with the mode the database had at
+// that moment: made while the user had set it read-only, they would keep the
+// store read-only after the user allowed writing again.
+void followMode(const QString& mainFile, const QString& companion);
 
 } // namespace PrivateFiles

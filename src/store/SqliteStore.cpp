@@ -1,9 +1,11 @@
 #include "store/SqliteStore.h"
 
 #include "store/PrivateFiles.h"
+#include "store/StoreRecovery.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
 #include <sqlite3.h>
 
 namespace {
@@ -50,6 +52,43 @@ QString SqliteStore::failure(const QString& what, const QString& key, const QStr
         .arg(what, key, cause, QDir::toNativeSeparators(m_path));
 }
 
+void SqliteStore::notice(const QString& text) const
+{
+    if (m_noticeSink)
+        m_noticeSink(text);
+    else
+        std::fprintf(stderr, "orbo: %s\n", text.toLocal8Bit().constData());
+}
+
+bool SqliteStore::openConnection(QString* error)
+{
+    if (!m_db.open(m_path)) {
+        *error = m_db.errorMessage();
+        return false;
+    }
+    sqlite3_busy_timeout(m_db.get(), busyTimeoutMs);
+    return true;
+}
+
+void SqliteStore::closeConnection()
+{
+    m_select.finalize();
+    m_upsert.finalize();
+    m_dataVersion.finalize();
+    m_db.close();
+}
+
+void SqliteStore::closeAfterFailure(int rc)
+{
+    // A connection that met damage, an I/O error or a file it could only
+    // open read-only is opened anew, and so checked again, at the next
+    // access: once the user has made room or given back the right to write,
+    // the next write succeeds. Another program's lock passes by itself.
+    const int primary = rc & 0xff;
+    if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED)
+        closeConnection();
+}
+
 bool SqliteStore::ensureOpen(bool create, QString* error)
 {
     if (m_db.isOpen())
@@ -58,32 +97,52 @@ bool SqliteStore::ensureOpen(bool create, QString* error)
     if (!exists && !create)
         return false;
     if (!exists) {
-        if (!PrivateFiles::ensureFolder(QFileInfo(m_path).absolutePath(), error)
-            || !PrivateFiles::ensureFile(m_path, error))
+        if (!PrivateFiles::ensureFolder(QFileInfo(m_path).absolutePath(), error) ||
+            !PrivateFiles::ensureFile(m_path, error))
             return false;
     } else {
-        PrivateFiles::ensureFolder(QFileInfo(m_path).absolutePath(), error);
-        for (const char* suffix : {"", "-wal", "-shm"})
-            PrivateFiles::tightenIfPresent(m_path + QLatin1String(suffix));
+        QString ignored;
+        PrivateFiles::ensureFolder(QFileInfo(m_path).absolutePath(), &ignored);
+        PrivateFiles::tightenIfPresent(m_path);
+        for (const char* suffix : {"-wal", "-shm"})
+            PrivateFiles::followMode(m_path, m_path + QLatin1String(suffix));
     }
-    if (!m_db.open(m_path)) {
-        *error = m_db.errorMessage();
+    if (!openConnection(error))
         return false;
+    if (exists) {
+        QString cause;
+        switch (StoreRecovery::check(m_db.get(), &cause)) {
+        case StoreRecovery::Health::Sound:
+            break;
+        case StoreRecovery::Health::Unreadable:
+            *error = cause;
+            closeConnection();
+            return false;
+        case StoreRecovery::Health::Damaged:
+            closeConnection();
+            return replaceDamagedFile(cause, error);
+        }
     }
-    sqlite3_busy_timeout(m_db.get(), busyTimeoutMs);
+    if (!m_backupDecided) {
+        m_backupDecided = true;
+        m_backupPending = exists && QFileInfo(m_path).size() > 0;
+    }
+    return setUp(error);
+}
+
+bool SqliteStore::setUp(QString* error)
+{
     // WAL keeps readers and the writer apart and, with FULL, makes each
     // commit durable before write() returns. On a read-only file WAL cannot
     // be switched on; reads still work and writes fail with a clear cause.
     m_db.exec("PRAGMA journal_mode=WAL");
     const bool readOnly = sqlite3_db_readonly(m_db.get(), "main") == 1;
-    const bool ready = m_db.exec("PRAGMA synchronous=FULL") && (m_db.exec(kSchema) || readOnly)
-                       && m_select.prepare(m_db.get(), kSelect)
-                       && m_dataVersion.prepare(m_db.get(), "PRAGMA data_version");
+    const bool ready = m_db.exec("PRAGMA synchronous=FULL") && (m_db.exec(kSchema) || readOnly) &&
+                       m_select.prepare(m_db.get(), kSelect) &&
+                       m_dataVersion.prepare(m_db.get(), "PRAGMA data_version");
     if (!ready) {
         *error = m_db.errorMessage();
-        m_select.finalize();
-        m_dataVersion.finalize();
-        m_db.close();
+        closeConnection();
         return false;
     }
     // Prepared lazily: a read-only or foreign database may lack what the
@@ -94,6 +153,53 @@ bool SqliteStore::ensureOpen(bool create, QString* error)
     m_known.clear();
     m_knownVersion = -1;
     return true;
+}
+
+bool SqliteStore::replaceDamagedFile(const QString& cause, QString* error)
+{
+    QString why;
+    const QString movedTo = StoreRecovery::moveAside(m_path, &why);
+    if (movedTo.isEmpty()) {
+        // Never written over: without a place to move it to, it stays as it is.
+        *error = QStringLiteral("Die Notizdatei ist beschädigt (%1) und kann nicht beiseitegelegt werden: %2")
+                     .arg(cause, why);
+        return false;
+    }
+    const std::vector<StoreRecovery::Row> rows = StoreRecovery::readableRows(movedTo);
+    // The backup of the previous run is the last sound copy; the first write
+    // of this run must not replace it with what was saved from the damage.
+    m_backupDecided = true;
+    m_backupPending = false;
+
+    QString told = QStringLiteral("Die Notizdatei war beschädigt (%1). Sie liegt unverändert unter %2.")
+                       .arg(cause, QDir::toNativeSeparators(movedTo));
+    if (QFileInfo::exists(backupPath()))
+        told += QStringLiteral(" Die Sicherung des vorigen Laufs liegt unter %1.")
+                    .arg(QDir::toNativeSeparators(backupPath()));
+    const bool ready = PrivateFiles::ensureFile(m_path, error) && openConnection(error) && setUp(error);
+    if (!ready) {
+        notice(told);
+        return false;
+    }
+    QString carryError;
+    const int carried = StoreRecovery::carryInto(m_db.get(), rows, &carryError);
+    if (carried < 0)
+        told += QStringLiteral(" Die lesbaren Einträge konnten nicht übernommen werden: %1").arg(carryError);
+    else
+        told +=
+            QStringLiteral(" %1 lesbare Einträge wurden in eine neue Notizdatei übernommen.").arg(carried);
+    notice(told);
+    return true;
+}
+
+void SqliteStore::backUpBeforeFirstChange()
+{
+    QString error;
+    if (StoreRecovery::backup(m_db.get(), backupPath(), &error))
+        m_backupPending = false;
+    else
+        notice(QStringLiteral("Die Sicherungskopie %1 kann nicht angelegt werden: %2")
+                   .arg(QDir::toNativeSeparators(backupPath()), error));
 }
 
 void SqliteStore::forgetKnownValuesIfChangedElsewhere()
@@ -128,8 +234,11 @@ QString SqliteStore::read(const QString& key, const QString& defaultValue)
     const int rc = sqlite3_step(m_select.get());
     if (rc == SQLITE_DONE)
         return defaultValue;
-    if (rc != SQLITE_ROW)
-        throw StoreError(failure(QStringLiteral("Lesen"), key, m_db.errorMessage()));
+    if (rc != SQLITE_ROW) {
+        const QString cause = m_db.errorMessage();
+        closeAfterFailure(rc);
+        throw StoreError(failure(QStringLiteral("Lesen"), key, cause));
+    }
     if (sqlite3_column_type(m_select.get(), 0) == SQLITE_NULL)
         throw StoreError(failure(QStringLiteral("Lesen"), key, QStringLiteral("der Wert fehlt (NULL)")));
     // Text with its byte length, so embedded NULs survive; a number or a blob
@@ -155,6 +264,9 @@ void SqliteStore::write(const QString& key, const QString& value)
     if (!m_upsert.isPrepared() && !m_upsert.prepare(m_db.get(), kUpsert))
         throw StoreError(failure(QStringLiteral("Speichern"), key, m_db.errorMessage()));
 
+    if (m_backupPending)
+        backUpBeforeFirstChange();
+
     const QByteArray keyUtf8 = key.toUtf8();
     const QByteArray valueUtf8 = value.toUtf8();
     int rc;
@@ -169,15 +281,10 @@ void SqliteStore::write(const QString& key, const QString& value)
     if (rc != SQLITE_DONE) {
         m_known.remove(folded);
         const QString cause = m_db.errorMessage();
-        // A connection that hit an I/O error is opened anew at the next access.
-        if ((rc & 0xff) == SQLITE_IOERR || (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB) {
-            m_select.finalize();
-            m_upsert.finalize();
-            m_dataVersion.finalize();
-            m_db.close();
-        }
+        closeAfterFailure(rc);
         throw StoreError(failure(QStringLiteral("Speichern"), key, cause));
     }
     ++m_diskWrites;
+    m_backupPending = false;
     m_known.insert(folded, value);
 }

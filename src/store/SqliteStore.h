@@ -4,6 +4,7 @@
 #include "store/SqliteHandle.h"
 
 #include <QHash>
+#include <functional>
 
 // The note store in one SQLite database per user, in this one table:
 //   settings(application, section, key COLLATE NOCASE, value, PRIMARY KEY(...))
@@ -11,6 +12,11 @@
 // synchronous=FULL), so a crash leaves the old or the new value, never a mix.
 // The file is opened on first use and again after a failure, so a write that
 // failed because the disk was full succeeds once space is back.
+//
+// A file that turns out damaged when opened is moved aside under a dated name
+// and what can still be read is carried into a new store; the first write of
+// each run copies the store as it was to "<file>.bak". Both are told through
+// the notice sink, since the user must learn where the old file lies.
 class SqliteStore final : public NoteStore
 {
 public:
@@ -22,6 +28,13 @@ public:
     void write(const QString& key, const QString& value) override;
 
     const QString& path() const { return m_path; }
+    QString backupPath() const { return m_path + QStringLiteral(".bak"); }
+
+    // Receives what the user must be told that is no failure of a step: a
+    // damaged file moved aside, a backup that could not be made. Without a
+    // sink it goes to stderr.
+    using NoticeSink = std::function<void(const QString& notice)>;
+    void setNoticeSink(NoticeSink sink) { m_noticeSink = std::move(sink); }
     // How many writes reached the disk (equal values may skip it).
     int diskWrites() const { return m_diskWrites; }
 
@@ -30,6 +43,13 @@ public:
 
 private:
     bool ensureOpen(bool create, QString* error);
+    bool openConnection(QString* error);
+    bool setUp(QString* error);
+    bool replaceDamagedFile(const QString& cause, QString* error);
+    void closeConnection();
+    void closeAfterFailure(int rc);
+    void backUpBeforeFirstChange();
+    void notice(const QString& text) const;
     QString failure(const QString& what, const QString& key, const QString& cause) const;
     void forgetKnownValuesIfChangedElsewhere();
 
@@ -45,4 +65,10 @@ private:
     QHash<QString, QString> m_known;
     qint64 m_knownVersion = -1;
     int m_diskWrites = 0;
+    NoticeSink m_noticeSink;
+    // Whether the store as it was at start still waits to be copied to the
+    // backup: decided when the file is first opened, done before the first
+    // change reaches it.
+    bool m_backupDecided = false;
+    bool m_backupPending = false;
 };

@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(QString::fromUtf8(other.value("Pindel1").value()), QString("neu"));
     }
 
-    void notAStoreFileFailsReadsAndWrites()
+    void notAStoreFileIsMovedAsideNotWrittenOver()
     {
         QDir().mkpath(QFileInfo(path()).absolutePath());
         QFile f(path());
@@ -183,8 +183,19 @@ private slots:
         f.write(QByteArray(4096, 'x'));
         f.close();
         SqliteStore store(path());
-        QVERIFY_THROWS_EXCEPTION(StoreError, store.read("Pindel1", ""));
-        QVERIFY_THROWS_EXCEPTION(StoreError, store.write("Pindel1", ""));
+        QString told;
+        store.setNoticeSink([&](const QString& notice) { told = notice; });
+        QCOMPARE(store.read("Pindel1", "leer"), QString("leer"));
+        const QStringList aside = QDir(QFileInfo(path()).absolutePath()).entryList({"store.sqlite3.damaged-*"});
+        QCOMPARE(aside.size(), 1);
+        QFile kept(QFileInfo(path()).absolutePath() + "/" + aside.first());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray(4096, 'x'));
+        QVERIFY2(told.contains(aside.first()), qPrintable(told));
+        store.write("Pindel1", "neu");
+        QCOMPARE(store.read("Pindel1", ""), QString("neu"));
+        for (const QString& name : aside)
+            QFile::remove(QFileInfo(path()).absolutePath() + "/" + name);
     }
 
     void filesArePrivateWhateverTheUmask()

@@ -1,0 +1,228 @@
+#include "store/StoreRecovery.h"
+
+#include "store/PrivateFiles.h"
+#include "store/SqliteHandle.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <filesystem>
+#include <set>
+#include <sqlite3.h>
+
+namespace StoreRecovery {
+
+namespace {
+
+const char* const kCompanions[] = {"-wal", "-shm"};
+
+bool isDamageCode(int rc)
+{
+    const int primary = rc & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+QByteArray columnText(sqlite3_stmt* st, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, column));
+    return QByteArray(text ? text : "", sqlite3_column_bytes(st, column));
+}
+
+// Reads rows until the end or the first page that cannot be read.
+void collectRows(sqlite3* db, const char* sql, std::vector<Row>& rows, std::set<QByteArray>& seen)
+{
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return;
+    }
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        if (sqlite3_column_type(st, 3) == SQLITE_NULL)
+            continue;
+        Row row{columnText(st, 0), columnText(st, 1), columnText(st, 2), columnText(st, 3)};
+        // Keys match without regard to ASCII case, as in the store itself.
+        const QByteArray id = row.application + '\0' + row.section + '\0' + row.key.toLower();
+        if (seen.insert(id).second)
+            rows.push_back(std::move(row));
+    }
+    sqlite3_finalize(st);
+}
+
+bool renameFile(const QString& from, const QString& to, QString* error)
+{
+    std::error_code code;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), code);
+    if (code) {
+        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(from),
+                                              QString::fromLocal8Bit(code.message()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Health check(sqlite3* db, QString* cause)
+{
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr);
+    QStringList problems;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const QString line = QString::fromUtf8(columnText(st, 0));
+            if (line != QLatin1String("ok") && problems.size() < 3)
+                problems << line;
+        }
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) {
+        *cause = QString::fromUtf8(sqlite3_errmsg(db));
+        return isDamageCode(sqlite3_extended_errcode(db)) ? Health::Damaged : Health::Unreadable;
+    }
+    if (!problems.isEmpty()) {
+        *cause = problems.join(QStringLiteral("; "));
+        return Health::Damaged;
+    }
+    return Health::Sound;
+}
+
+QString moveAside(const QString& path, QString* error)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = path + QStringLiteral(".damaged-") + stamp;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = path + QStringLiteral(".damaged-") + stamp + QStringLiteral("-%1").arg(n);
+
+    // The companions go first: a -wal left behind would be read as part of
+    // the new store. Should anything not move, what moved is put back.
+    QStringList moved;
+    bool ok = true;
+    for (const char* suffix : kCompanions) {
+        const QString from = path + QLatin1String(suffix);
+        if (!QFileInfo::exists(from))
+            continue;
+        ok = renameFile(from, target + QLatin1String(suffix), error);
+        if (!ok)
+            break;
+        moved << QLatin1String(suffix);
+    }
+    if (ok && renameFile(path, target, error)) {
+        PrivateFiles::tightenIfPresent(target);
+        return target;
+    }
+    QString ignored;
+    for (const QString& suffix : moved)
+        renameFile(target + suffix, path + suffix, &ignored);
+    return QString();
+}
+
+std::vector<Row> readableRows(const QString& path)
+{
+    // Read from a copy: the damaged file is evidence and stays exactly as it
+    // is. A file cut off inside a page would show that page's missing part
+    // as zeros, so the copy ends at the last whole page.
+    const QString copy = path + QStringLiteral(".salvage");
+    auto removeCopy = [&] {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(copy + QLatin1String(suffix));
+    };
+    removeCopy();
+    std::vector<Row> rows;
+    if (!QFile::copy(path, copy))
+        return rows;
+    PrivateFiles::tightenIfPresent(copy);
+    if (QFile::copy(path + QStringLiteral("-wal"), copy + QStringLiteral("-wal")))
+        PrivateFiles::tightenIfPresent(copy + QStringLiteral("-wal"));
+    {
+        QFile file(copy);
+        if (file.open(QIODevice::ReadWrite)) {
+            const QByteArray header = file.read(100);
+            if (header.size() == 100) {
+                int pageSize = (quint8(header[16]) << 8) | quint8(header[17]);
+                if (pageSize == 1)
+                    pageSize = 65536;
+                if (pageSize >= 512 && (pageSize & (pageSize - 1)) == 0)
+                    file.resize(file.size() - file.size() % pageSize);
+            }
+        }
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+        SQLITE_OK) {
+        // Lets a truncated file be read up to where it ends, instead of
+        // refusing it as a whole.
+        sqlite3_exec(db, "PRAGMA writable_schema=ON", nullptr, nullptr, nullptr);
+        std::set<QByteArray> seen;
+        const char* const columns = "SELECT application, section, key, value FROM settings";
+        collectRows(db, columns, rows, seen);
+        // A damaged page ends a scan; scanning from the other end reaches the
+        // rows that lie beyond it.
+        collectRows(db, (QByteArray(columns) + " ORDER BY rowid DESC").constData(), rows, seen);
+    }
+    sqlite3_close_v2(db);
+    removeCopy();
+    return rows;
+}
+
+int carryInto(sqlite3* db, const std::vector<Row>& rows, QString* error)
+{
+    if (rows.empty())
+        return 0;
+    sqlite3_stmt* st = nullptr;
+    bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
+              sqlite3_prepare_v2(db,
+                                 "INSERT OR IGNORE INTO settings (application, section, key, value) "
+                                 "VALUES (?1, ?2, ?3, ?4)",
+                                 -1, &st, nullptr) == SQLITE_OK;
+    int written = 0;
+    for (const Row& row : rows) {
+        if (!ok)
+            break;
+        const QByteArray* values[] = {&row.application, &row.section, &row.key, &row.value};
+        for (int i = 0; i < 4; ++i)
+            sqlite3_bind_text64(st, i + 1, values[i]->constData(), sqlite3_uint64(values[i]->size()),
+                                SQLITE_STATIC, SQLITE_UTF8);
+        ok = sqlite3_step(st) == SQLITE_DONE;
+        written += sqlite3_changes(db);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    if (ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return written;
+    *error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return -1;
+}
+
+bool backup(sqlite3* db, const QString& backupPath, QString* error)
+{
+    const QString partial = backupPath + QStringLiteral(".new");
+    QFile::remove(partial);
+    QFile::remove(partial + QStringLiteral("-journal"));
+    if (!PrivateFiles::ensureFile(partial, error))
+        return false;
+    bool ok = false;
+    {
+        SqliteConnection copy;
+        if (!copy.open(partial)) {
+            *error = copy.errorMessage();
+        } else if (sqlite3_backup* job = sqlite3_backup_init(copy.get(), "main", db, "main")) {
+            const int rc = sqlite3_backup_step(job, -1);
+            sqlite3_backup_finish(job);
+            ok = rc == SQLITE_DONE;
+            if (!ok)
+                *error = QString::fromUtf8(sqlite3_errstr(rc));
+        } else {
+            *error = copy.errorMessage();
+        }
+    }
+    // Only a complete copy replaces the previous backup.
+    if (!ok || !renameFile(partial, backupPath, error)) {
+        QFile::remove(partial);
+        return false;
+    }
+    return true;
+}
+
+} // namespace StoreRecovery
