@@ -101,6 +101,23 @@ grep -qx $'F\xc3\xbcgen Sie einen Verweis dieses *' <<<"$text" || fail "hint's f
 grep -qx "Programmes in ihren" <<<"$text" || fail "a lone CR did not start a new line: $text"
 grep -qx " *AUTOSTART Ordner ein. $token" <<<"$text" || fail "hint's last line wrong: $text"
 screenshot "printed"
+
+# Renaming card 2 in its panel: the title reaches the store exactly, "&" too.
+TITLE_X=$(($(px 120) + $(px 60) + $(px 2295) / 2)) # title box at 60,300 in the frame
+TITLE_Y=$(($(px 420) + $(px 300) + $(px 315) / 2))
+OK_X=$(($(px 120) + $(px 1500) + $(px 855) / 2)) # "OK" at 1500,660
+OK_Y=$(($(px 420) + $(px 660) + $(px 255) / 2))
+click "${TAB_X[1]}" "$TAB_Y"
+dclick "${TAB_X[1]}" "$TAB_Y"
+sleep 0.5
+click "$TITLE_X" "$TITLE_Y"
+xdotool key ctrl+a
+xdotool type --delay 20 "Haus & Hof"
+click "$OK_X" "$OK_Y"
+title_stored() { [[ "$(store_value Pindel5)" == "Haus & Hof" ]]; }
+wait_until 5 title_stored || fail "the title did not reach the store: '$(store_value Pindel5 || true)'"
+sleep 0.3
+screenshot "renamed"
 orbo_stop
 
 # Printing that cannot happen: the panel stays open, the user is told, the
