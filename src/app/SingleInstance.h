@@ -30,7 +30,7 @@ public:
     Claim claim();
 
     // Asks the running copy to show its window; true once it confirmed.
-    bool handOver(int timeoutMs = 5000);
+    bool handOver(int timeoutMs = 10000);
 
     QString folder() const { return m_folder; }
     QString lockPath() const;
