@@ -225,6 +225,11 @@ QString SqliteStore::read(const QString& key, const QString& defaultValue)
         throw StoreError(failure(QStringLiteral("Lesen"), key, error));
     }
     forgetKnownValuesIfChangedElsewhere();
+    // Nobody has written since this value was last read or written here, so
+    // it is still what the file holds. Decoding three large notes again on
+    // every show of the window was most of the time it took to bring it back.
+    if (const auto known = m_known.constFind(foldKey(key)); known != m_known.cend())
+        return *known;
 
     const QByteArray keyUtf8 = key.toUtf8();
     SqliteStatement::Use use(m_select);

@@ -157,6 +157,22 @@ private slots:
         QCOMPARE(QString::fromUtf8(other.value("Pindel3").value()), QString("Notiz"));
     }
 
+    // Reads are answered from what this store last read or wrote until
+    // another program changes the file.
+    void readsSeeChangesMadeElsewhere()
+    {
+        SqliteStore store(path());
+        store.write("Pindel1", "eigene");
+        QCOMPARE(store.read("pindel1", "x"), QString("eigene"));
+        RawDb other(path());
+        QVERIFY(other.exec("UPDATE settings SET value='fremd' WHERE key='Pindel1'"));
+        QCOMPARE(store.read("Pindel1", "x"), QString("fremd"));
+        QVERIFY(other.exec("DELETE FROM settings WHERE key='Pindel1'"));
+        QCOMPARE(store.read("Pindel1", "x"), QString("x"));
+        store.write("Pindel1", "wieder");
+        QCOMPARE(store.read("PINDEL1", "x"), QString("wieder"));
+    }
+
     void aLockHeldElsewhereFailsTheWriteWithAClearCause()
     {
         SqliteStore store(path());
