@@ -9,7 +9,7 @@ packages=(qt6-base-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-c
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(sqlite3 xvfb icewm xdotool wmctrl x11-utils imagemagick
                cups printer-driver-cups-pdf poppler-utils
-               binutils-mingw-w64-x86-64 desktop-file-utils appstream clang)
+               binutils-mingw-w64-x86-64 desktop-file-utils appstream clang libclang-rt-14-dev)
 fi
 
 missing=()
