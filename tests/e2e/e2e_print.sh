@@ -114,8 +114,11 @@ click "$TITLE_X" "$TITLE_Y"
 xdotool key ctrl+a
 xdotool type --delay 20 "Haus & Hof"
 click "$OK_X" "$OK_Y"
-title_stored() { [[ "$(store_value Pindel5)" == "Haus & Hof" ]]; }
-wait_until 5 title_stored || fail "the title did not reach the store: '$(store_value Pindel5 || true)'"
+title_stored() {
+    [[ "$(sqlite3 -cmd ".timeout 2000" "$STORE" "SELECT value FROM settings WHERE key='Pindel5'")" == "Haus & Hof" ]]
+}
+wait_until 5 title_stored ||
+    fail "the title did not reach the store: $(sqlite3 "$STORE" "SELECT key, value FROM settings" 2>&1 || true) $(cat "$E2E_TMP/orbo.log")"
 sleep 0.3
 screenshot "renamed"
 orbo_stop
@@ -139,14 +142,14 @@ expect_failed_print() {
     sleep 0.5
     panel_shot open
     local stored
-    stored=$(sqlite3 "$STORE" .dump)
+    stored=$(sqlite3 -cmd ".timeout 2000" "$STORE" .dump)
     click "$PRINT_X" "$PRINT_Y"
     wait_until 5 grep -q "Drucken fehlgeschlagen" "$E2E_TMP/orbo.log" || fail "$name: the failed print was not told"
     sleep 1
     screenshot "$name"
     panel_shot failed
     [[ $(differs open failed) -lt $(differs closed failed) ]] || fail "$name: the panel closed although nothing was printed"
-    [[ "$(sqlite3 "$STORE" .dump)" == "$stored" ]] || fail "$name: the failed print changed the store"
+    [[ "$(sqlite3 -cmd ".timeout 2000" "$STORE" .dump)" == "$stored" ]] || fail "$name: the failed print changed the store"
     [[ $(count_pdfs_with "$token") == 0 ]] || fail "$name: a PDF appeared"
     orbo_stop
 }
