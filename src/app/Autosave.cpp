@@ -5,7 +5,9 @@
 #include "window/ContentBox.h"
 #include "window/MainWindow.h"
 
+#include <QElapsedTimer>
 #include <QTextDocument>
+#include <algorithm>
 
 Autosave::Autosave(HandlerContext& ctx, Report report, QObject* parent)
     : QObject(parent), m_ctx(ctx), m_report(std::move(report))
@@ -21,7 +23,12 @@ void Autosave::onEdited()
     // Filling a box from the store raises this too; the box is marked
     // unmodified right after, so save() then finds nothing to write.
     if (!m_timer.isActive())
-        m_timer.start(m_intervalMs);
+        m_timer.start(currentIntervalMs());
+}
+
+int Autosave::currentIntervalMs() const
+{
+    return int(std::max<qint64>(m_intervalMs, (busyShareDivisor - 1) * m_lastSaveMs));
 }
 
 bool Autosave::anyBoxModified() const
@@ -38,7 +45,10 @@ void Autosave::save()
     // Already saved by a close request or loss of focus since the edit.
     if (!m_failed && !anyBoxModified())
         return;
+    QElapsedTimer clock;
+    clock.start();
     const auto failure = Closing::focusLoss(m_ctx);
+    m_lastSaveMs = clock.elapsed();
     ++m_saves;
     m_failed = failure.has_value();
     m_report(failure);

@@ -25,6 +25,10 @@ public:
     // After a failed write the contents are tried again this much later,
     // without waiting for the next edit.
     static constexpr int retryMs = 5000;
+    // Saving blocks the event loop: with huge notes (a save of 50 MB takes
+    // over a second) the interval grows so that saving takes at most a
+    // quarter of the time and typing stays possible.
+    static constexpr int busyShareDivisor = 4;
 
     Autosave(HandlerContext& ctx, Report report, QObject* parent = nullptr);
 
@@ -37,6 +41,8 @@ public:
 
     bool isPending() const { return m_timer.isActive(); }
     int saves() const { return m_saves; }
+    // The interval the next edit starts.
+    int currentIntervalMs() const;
 
 private:
     void onEdited();
@@ -50,4 +56,5 @@ private:
     int m_retryMs = retryMs;
     bool m_failed = false;
     int m_saves = 0;
+    qint64 m_lastSaveMs = 0;
 };

@@ -112,6 +112,26 @@ private slots:
         QCOMPARE(s.f.store.log.size(), writes); // saved: no more retries
     }
 
+    void aSlowSaveStretchesTheIntervalSoTypingGoesOn()
+    {
+        // A store that takes at least 200 ms per write, as with huge notes.
+        struct SlowStore final : NoteStore
+        {
+            QString read(const QString&, const QString& fallback) override { return fallback; }
+            void write(const QString&, const QString&) override { QThread::msleep(200); }
+        } slow;
+        WindowFixture f;
+        HandlerContext ctx{f.window, slow, f.module, f.reporter};
+        Autosave autosave(ctx, [](const std::optional<QString>&) {});
+        autosave.setIntervals(50, 200);
+        QCOMPARE(autosave.currentIntervalMs(), 50);
+        QTest::keyClicks(f.window.contentBox(0), "x");
+        QTRY_COMPARE(autosave.saves(), 1);
+        // Three writes of at least 200 ms: the next interval is three times that.
+        QVERIFY2(autosave.currentIntervalMs() >= 3 * 600,
+                 qPrintable(QString::number(autosave.currentIntervalMs())));
+    }
+
     void aSaveByLossOfFocusMakesTheTimerIdle()
     {
         Setup s;
