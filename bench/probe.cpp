@@ -13,7 +13,9 @@
 //       asks the window manager to close the window of PID, as its close
 //       button does, and waits until the window is off screen; prints MS.
 //   probe click PID X Y
-//       clicks at X,Y inside the window of PID.
+//       clicks at X,Y inside the window of PID and waits until it answers.
+//   probe settle PID
+//       waits until the window of PID answers (has handled what came before).
 //   probe tray
 //       exits 0 when the display has a system tray.
 #include <X11/Xatom.h>
@@ -85,7 +87,8 @@ struct Found
     Window window;
     Window parent;
     bool viewable;
-    bool trayIcon;
+    bool trayIcon; // Qt marks every window for XEmbed; the tray icon is the embedded popup
+    bool popup;    // tray icon, tool tips and menus
     int width, height;
 };
 
@@ -94,9 +97,9 @@ void collect(Window w, Window parent, long pid, std::vector<Found>& out)
     XWindowAttributes a;
     if (!XGetWindowAttributes(dpy, w, &a))
         return;
-    if (auto p = cardinal(w, atomPid); p && *p == pid && !a.override_redirect)
-        out.push_back(
-            {w, parent, a.map_state == IsViewable, hasProperty(w, atomXembedInfo), a.width, a.height});
+    if (auto p = cardinal(w, atomPid); p && *p == pid)
+        out.push_back({w, parent, a.map_state == IsViewable, hasProperty(w, atomXembedInfo),
+                       a.override_redirect != 0, a.width, a.height});
     Window root, up, *children = nullptr;
     unsigned int n = 0;
     if (!XQueryTree(dpy, w, &root, &up, &children, &n))
@@ -117,7 +120,7 @@ std::vector<Found> windowsOf(long pid)
 std::optional<Found> trayIcon(long pid)
 {
     for (const Found& f : windowsOf(pid))
-        if (f.trayIcon && f.viewable && f.parent != DefaultRootWindow(dpy))
+        if (f.trayIcon && f.popup && f.viewable && f.parent != DefaultRootWindow(dpy))
             return f;
     return std::nullopt;
 }
@@ -126,7 +129,7 @@ std::optional<Found> trayIcon(long pid)
 std::optional<Found> shownWindow(long pid)
 {
     for (const Found& f : windowsOf(pid))
-        if (!f.trayIcon && f.viewable && f.width > 40 && f.height > 40)
+        if (!f.popup && f.viewable && f.width > 40 && f.height > 40)
             return f;
     return std::nullopt;
 }
@@ -142,7 +145,8 @@ bool ping(Window w, double seconds)
 {
     static long serial = 1000;
     const long stamp = ++serial;
-    XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
+    // Qt sends the answer to the root window for StructureNotify listeners.
+    XSelectInput(dpy, DefaultRootWindow(dpy), StructureNotifyMask | SubstructureNotifyMask);
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = w;
@@ -262,7 +266,13 @@ int click(long pid, int x, int y)
     if (!shown)
         return 1;
     clickAt(shown->window, x, y);
-    return 0;
+    return ping(shown->window, 120) ? 0 : 1;
+}
+
+int settle(long pid)
+{
+    const auto shown = shownWindow(pid);
+    return shown && ping(shown->window, 120) ? 0 : 1;
 }
 
 } // namespace
@@ -293,10 +303,18 @@ int main(int argc, char** argv)
         return activate(std::atol(argv[2]), argc > 3 ? std::atof(argv[3]) : 30);
     if (cmd == "close")
         return close(std::atol(argv[2]), argc > 3 ? std::atof(argv[3]) : 30);
+    if (cmd == "list") {
+        for (const Found& f : windowsOf(std::atol(argv[2])))
+            std::printf("0x%lx parent 0x%lx viewable %d tray %d popup %d %dx%d\n", f.window, f.parent, f.viewable,
+                        f.trayIcon, f.popup, f.width, f.height);
+        return 0;
+    }
     if (cmd == "tray") {
         const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(dpy));
         return XGetSelectionOwner(dpy, XInternAtom(dpy, name.c_str(), False)) != None ? 0 : 1;
     }
+    if (cmd == "settle")
+        return settle(std::atol(argv[2]));
     if (cmd == "click" && argc >= 5)
         return click(std::atol(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr, "unknown command\n");

@@ -19,7 +19,7 @@ int main(int argc, char* argv[])
 
     QPixmap picture(32, 32);
     picture.fill(Qt::darkYellow);
-    QSystemTrayIcon tray(QIcon(picture));
+    QSystemTrayIcon tray{QIcon(picture)};
     QObject::connect(&tray, &QSystemTrayIcon::activated, &window, [&window] {
         window.show();
         window.raise();
