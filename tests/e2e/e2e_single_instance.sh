@@ -46,4 +46,24 @@ _pids+=("$OTHER_PID")
 sleep 1
 kill -0 "$OTHER_PID" || fail "a copy on another store did not keep running"
 kill -0 "$ORBO_PID" || fail "the first copy ended"
+
+# Another user runs a copy of their own, with their lock in their own folder.
+if [[ $(id -u) == 0 ]] && command -v setpriv >/dev/null; then
+    chmod 711 "$E2E_TMP"
+    other_home="$E2E_TMP/nobody"
+    mkdir -p "$other_home/tmp"
+    chown -R nobody "$other_home"
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        env -u XDG_RUNTIME_DIR HOME="$other_home" XDG_CONFIG_HOME="$other_home/config" TMPDIR="$other_home/tmp" \
+        "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 &
+    NOBODY_PID=$!
+    _pids+=("$NOBODY_PID")
+    others_socket() { compgen -G "$other_home/tmp/orbo-65534/*.socket" >/dev/null; }
+    wait_until 10 others_socket || fail "another user's copy did not start its own"
+    [[ "$(stat -c %U%a "$other_home/tmp/orbo-65534")" == nobody700 ]] || fail "another user's lock folder is not theirs"
+    kill -0 "$NOBODY_PID" || fail "another user's copy ended"
+    kill -0 "$ORBO_PID" || fail "the first copy ended"
+else
+    echo "not root: the check with another user is left out"
+fi
 echo "ok"
