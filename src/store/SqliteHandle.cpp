@@ -66,7 +66,8 @@ void SqliteStatement::finalize()
 
 void SqliteStatement::bindText(int index, const QByteArray& utf8)
 {
-    sqlite3_bind_text64(m_stmt, index, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_STATIC, SQLITE_UTF8);
+    sqlite3_bind_text64(m_stmt, index, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_STATIC,
+                        SQLITE_UTF8);
 }
 
 SqliteStatement::Use::~Use()

@@ -9,5 +9,6 @@ float readStoredNumber(NoteStore& store, const QString& key, const QString& defa
     if (const auto value = SingleNumber::parse(text))
         return *value;
     const QString shown = text.size() > 40 ? text.left(40) + QStringLiteral("…") : text;
-    throw StepFailure(QStringLiteral("Der gespeicherte Wert \u201E%1\u201C ist keine Zahl: \u201E%2\u201C").arg(key, shown));
+    throw StepFailure(QStringLiteral("Der gespeicherte Wert \u201E%1\u201C ist keine Zahl: \u201E%2\u201C")
+                          .arg(key, shown));
 }

@@ -20,10 +20,12 @@ const char* const kKeys[] = {"Pindel1", "Pindel2", "Pindel3", "Pindel4", "Pindel
                              "Pindel6", "left",    "Top",     "Width",   "Height"};
 
 const char* const kShapes[] = {
-    "CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE, "
+    "CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE "
+    "NOCASE, "
     "value TEXT NOT NULL, PRIMARY KEY (application, section, key))",
     "CREATE TABLE settings (application, section, key, value)",
-    "CREATE TABLE settings (application, section, key COLLATE NOCASE, value, PRIMARY KEY (application, section, key))",
+    "CREATE TABLE settings (application, section, key COLLATE NOCASE, value, PRIMARY KEY (application, "
+    "section, key))",
     "CREATE TABLE settings (application, section, key)",
     "CREATE TABLE other (x)",
     "CREATE TABLE settings (value, key, section, application) WITHOUT ROWID",
@@ -55,8 +57,8 @@ void buildDatabase(const QString& path, Input& in)
     sqlite3_open(QFile::encodeName(path).constData(), &db);
     sqlite3_exec(db, kShapes[in.byte() % std::size(kShapes)], nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO settings (application, section, key, value) VALUES (?1, ?2, ?3, ?4)", -1,
-                       &st, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO settings (application, section, key, value) VALUES (?1, ?2, ?3, ?4)",
+                       -1, &st, nullptr);
     while (st && !in.empty()) {
         const uint8_t shape = in.byte();
         sqlite3_bind_text(st, 1, (shape & 1) ? "mirtal" : "MIRTAL", -1, SQLITE_STATIC);
@@ -67,12 +69,22 @@ void buildDatabase(const QString& path, Input& in)
         sqlite3_bind_text(st, 3, key.constData(), int(key.size()), SQLITE_TRANSIENT);
         const QByteArray raw = in.bytes(in.byte());
         switch ((shape >> 3) % 5) {
-        case 0: sqlite3_bind_text(st, 4, raw.constData(), int(raw.size()), SQLITE_TRANSIENT); break;
-        case 1: sqlite3_bind_blob(st, 4, raw.constData(), int(raw.size()), SQLITE_TRANSIENT); break;
-        case 2: sqlite3_bind_int64(st, 4, raw.isEmpty() ? 0 : qint64(qChecksum(raw)) - 40000); break;
-        case 3: sqlite3_bind_double(st, 4, raw.size() >= 8 ? *reinterpret_cast<const double*>(raw.constData()) : 0.5);
+        case 0:
+            sqlite3_bind_text(st, 4, raw.constData(), int(raw.size()), SQLITE_TRANSIENT);
             break;
-        default: sqlite3_bind_null(st, 4); break;
+        case 1:
+            sqlite3_bind_blob(st, 4, raw.constData(), int(raw.size()), SQLITE_TRANSIENT);
+            break;
+        case 2:
+            sqlite3_bind_int64(st, 4, raw.isEmpty() ? 0 : qint64(qChecksum(raw)) - 40000);
+            break;
+        case 3:
+            sqlite3_bind_double(st, 4,
+                                raw.size() >= 8 ? *reinterpret_cast<const double*>(raw.constData()) : 0.5);
+            break;
+        default:
+            sqlite3_bind_null(st, 4);
+            break;
         }
         sqlite3_step(st);
         sqlite3_reset(st);
