@@ -305,8 +305,8 @@ int main(int argc, char** argv)
         return close(std::atol(argv[2]), argc > 3 ? std::atof(argv[3]) : 30);
     if (cmd == "list") {
         for (const Found& f : windowsOf(std::atol(argv[2])))
-            std::printf("0x%lx parent 0x%lx viewable %d tray %d popup %d %dx%d\n", f.window, f.parent, f.viewable,
-                        f.trayIcon, f.popup, f.width, f.height);
+            std::printf("0x%lx parent 0x%lx viewable %d tray %d popup %d %dx%d\n", f.window, f.parent,
+                        f.viewable, f.trayIcon, f.popup, f.width, f.height);
         return 0;
     }
     if (cmd == "tray") {
