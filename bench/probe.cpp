@@ -30,9 +30,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <poll.h>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -134,9 +134,40 @@ std::optional<Found> shownWindow(long pid)
     return std::nullopt;
 }
 
-void sleepMs(double ms)
+// Waits until the X server sends something or ms pass. The probe sleeps
+// between looks so that it takes no CPU from the program it measures, which
+// shares two cores with it and the X server.
+void waitForX(int ms)
 {
-    std::this_thread::sleep_for(std::chrono::microseconds(long(ms * 1000)));
+    if (XPending(dpy))
+        return;
+    pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+    ::poll(&p, 1, ms);
+}
+
+// Takes every queued event; returns true as soon as `wanted` accepts one.
+// Windows created meanwhile are watched too, so that their properties and
+// mapping wake the probe.
+template <typename Wanted> bool drain(Wanted wanted)
+{
+    while (XPending(dpy)) {
+        XEvent r;
+        XNextEvent(dpy, &r);
+        if (r.type == CreateNotify)
+            XSelectInput(dpy, r.xcreatewindow.window, StructureNotifyMask | PropertyChangeMask);
+        if (wanted(r))
+            return true;
+    }
+    return false;
+}
+
+// Wakes the probe on anything that happens to the program's windows.
+void watch(long pid)
+{
+    XSelectInput(dpy, DefaultRootWindow(dpy), StructureNotifyMask | SubstructureNotifyMask);
+    for (const Found& f : windowsOf(pid))
+        XSelectInput(dpy, f.window, StructureNotifyMask | PropertyChangeMask);
+    XFlush(dpy);
 }
 
 // Sends _NET_WM_PING and waits for the answer, which the program gives from
@@ -159,14 +190,12 @@ bool ping(Window w, double seconds)
     XFlush(dpy);
     const auto t0 = Clock::now();
     while (msSince(t0) < seconds * 1000) {
-        while (XPending(dpy)) {
-            XEvent r;
-            XNextEvent(dpy, &r);
-            if (r.type == ClientMessage && r.xclient.message_type == atomProtocols &&
-                Atom(r.xclient.data.l[0]) == atomPing && r.xclient.data.l[1] == stamp)
-                return true;
-        }
-        sleepMs(0.2);
+        if (drain([stamp](const XEvent& r) {
+                return r.type == ClientMessage && r.xclient.message_type == atomProtocols &&
+                       Atom(r.xclient.data.l[0]) == atomPing && r.xclient.data.l[1] == stamp;
+            }))
+            return true;
+        waitForX(50);
     }
     return false;
 }
@@ -182,6 +211,8 @@ void clickAt(Window w, int x, int y)
 
 int start(double seconds, char** argv)
 {
+    XSelectInput(dpy, DefaultRootWindow(dpy), StructureNotifyMask | SubstructureNotifyMask);
+    XSync(dpy, False);
     const auto t0 = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -189,6 +220,7 @@ int start(double seconds, char** argv)
         _exit(127);
     }
     while (msSince(t0) < seconds * 1000) {
+        drain([](const XEvent&) { return false; });
         if (trayIcon(pid) && !shownWindow(pid)) {
             std::printf("%d %.1f\n", int(pid), msSince(t0));
             std::fflush(stdout);
@@ -197,7 +229,8 @@ int start(double seconds, char** argv)
             waitpid(pid, &status, 0);
             return 0;
         }
-        sleepMs(1);
+        watch(pid);
+        waitForX(10);
     }
     std::printf("%d -1\n", int(pid));
     std::fflush(stdout);
@@ -213,13 +246,15 @@ int activate(long pid, double seconds)
         std::fprintf(stderr, "no tray icon\n");
         return 1;
     }
+    watch(pid);
     const auto t0 = Clock::now();
     clickAt(icon->window, icon->width / 2, icon->height / 2);
     std::optional<Found> shown;
     while (!(shown = shownWindow(pid))) {
         if (msSince(t0) > seconds * 1000)
             return 1;
-        sleepMs(0.5);
+        drain([](const XEvent&) { return false; });
+        waitForX(10);
     }
     if (!ping(shown->window, seconds))
         return 1;
@@ -246,16 +281,13 @@ int close(long pid, double seconds)
     const auto t0 = Clock::now();
     XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(dpy);
+    const Window window = shown->window;
     while (msSince(t0) < seconds * 1000) {
-        while (XPending(dpy)) {
-            XEvent r;
-            XNextEvent(dpy, &r);
-            if (r.type == UnmapNotify && r.xunmap.window == shown->window) {
-                std::printf("%.1f\n", msSince(t0));
-                return 0;
-            }
+        if (drain([window](const XEvent& r) { return r.type == UnmapNotify && r.xunmap.window == window; })) {
+            std::printf("%.1f\n", msSince(t0));
+            return 0;
         }
-        sleepMs(0.2);
+        waitForX(50);
     }
     return 1;
 }
