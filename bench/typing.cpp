@@ -4,7 +4,8 @@
 //   typing SIZE_BYTES CHARS
 // lines "end MEDIAN MIN MAX" and "middle MEDIAN MIN MAX". Then the pause that
 // saving one edited note puts into typing (autosave runs what loss of focus
-// runs, every 750 ms while the user types): "save MEDIAN MIN MAX".
+// runs, every 750 ms while the user types): "save MEDIAN MIN MAX". Last the
+// close handler with all three notes edited: "close MEDIAN MIN MAX".
 #include "app/HandlerContext.h"
 #include "app/PindelApp.h"
 #include "app/ProcessSetup.h"
@@ -13,6 +14,7 @@
 #include "window/ClosingHandlers.h"
 #include "window/ContentBox.h"
 #include "window/MainWindow.h"
+#include "window/TabStrip.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -102,5 +104,27 @@ int main(int argc, char* argv[])
     }
     std::sort(saves.begin(), saves.end());
     std::printf("save %.3f %.3f %.3f\n", saves[saves.size() / 2], saves.front(), saves.back());
+
+    // The close handler with all three notes edited and none saved yet: what
+    // a close request costs when autosave has not run since the edits.
+    std::vector<double> closes;
+    for (int i = 0; i < 5; ++i) {
+        pindel.restoreFromTray();
+        QTest::qWait(100);
+        for (int card = 0; card < 3; ++card) {
+            window.tabStrip()->tabRow()->setCurrentIndex(card);
+            QTest::keyClick(window.contentBox(card), Qt::Key_Z);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        window.close();
+        closes.push_back(clock.nsecsElapsed() / 1e6);
+        if (window.isVisible()) {
+            std::fprintf(stderr, "the close request did not hide the window\n");
+            return 1;
+        }
+    }
+    std::sort(closes.begin(), closes.end());
+    std::printf("close %.3f %.3f %.3f\n", closes[closes.size() / 2], closes.front(), closes.back());
     return 0;
 }
