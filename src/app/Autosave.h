@@ -25,12 +25,15 @@ public:
     // After a failed write the contents are tried again this much later,
     // without waiting for the next edit.
     static constexpr int retryMs = 5000;
-    // Saving blocks the event loop: with huge notes (a save of 50 MB takes
-    // over a second) the interval grows so that saving takes at most a
-    // quarter of the time and typing stays possible.
+    // Where the store cannot write in the background, saving blocks the
+    // event loop: with huge notes (a save of 50 MB takes over a second) the
+    // interval then grows so that saving takes at most a quarter of the time
+    // and typing stays possible.
     static constexpr int busyShareDivisor = 4;
 
     Autosave(HandlerContext& ctx, Report report, QObject* parent = nullptr);
+    // Waits for a save still running in the background.
+    ~Autosave() override;
 
     // Shorter intervals for tests.
     void setIntervals(int saveMs, int retryAfterFailureMs)
@@ -47,6 +50,7 @@ public:
 private:
     void onEdited();
     void save();
+    void finish(const std::optional<QString>& failure);
     bool anyBoxModified() const;
 
     HandlerContext& m_ctx;
@@ -55,6 +59,7 @@ private:
     int m_intervalMs = intervalMs;
     int m_retryMs = retryMs;
     bool m_failed = false;
+    bool m_inBackground = false;
     int m_saves = 0;
     qint64 m_lastSaveMs = 0;
 };

@@ -3,6 +3,7 @@
 #include "cards/PrintHandler.h"
 #include "cards/TitlePanel.h"
 #include "store/NoteStore.h"
+#include "store/SerializedStore.h"
 #include "tray/MarqueeTick.h"
 #include "tray/RestoreHandler.h"
 #include "tray/TrayIcon.h"
@@ -26,7 +27,12 @@ PindelApp::PindelApp(NoteStore& store, CardPrinter& printer, QObject* parent)
     connectHandlers();
 }
 
-PindelApp::~PindelApp() = default;
+PindelApp::~PindelApp()
+{
+    // A save still running in the background reports back to this object.
+    if (auto* serialized = dynamic_cast<SerializedStore*>(&m_store))
+        serialized->waitUntilIdle();
+}
 
 void PindelApp::tellUser(const QString& message)
 {
@@ -58,8 +64,17 @@ void PindelApp::connectHandlers()
     connect(&w, &MainWindow::closeRequested, this, &PindelApp::onCloseRequested);
     connect(&w, &MainWindow::activated, this, [this] { Startup::activation(m_context); });
     connect(&w, &MainWindow::focusLost, this, [this] {
-        if (m_window->isVisible())
-            reportWrite(Closing::focusLoss(m_context));
+        if (!m_window->isVisible())
+            return;
+        // The same writes, stopping at the first failure; where the store can,
+        // they run off the event loop so that leaving the window never waits
+        // for a huge note to reach the disk.
+        if (auto* serialized = dynamic_cast<SerializedStore*>(&m_store)) {
+            serialized->writeInBackground(Closing::contentWrites(m_context), this,
+                                          [this](const std::optional<QString>& failure) { reportWrite(failure); });
+            return;
+        }
+        reportWrite(Closing::focusLoss(m_context));
     });
     connect(&w, &MainWindow::resized, this, [this] { ResizeHandler::apply(*m_window); });
     connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });

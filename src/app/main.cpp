@@ -4,6 +4,7 @@
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "cards/CardPrinter.h"
+#include "store/SerializedStore.h"
 #include "store/SqliteStore.h"
 #include "store/StoreLocation.h"
 
@@ -33,8 +34,11 @@ int main(int argc, char* argv[])
     }
 
     SqliteStore store(StoreLocation::defaultPath());
+    // Every access runs on one worker, in order; autosave writes there
+    // without waiting, so huge notes do not freeze the window while saved.
+    SerializedStore serializedStore(store);
     DefaultPrinter printer;
-    PindelApp pindel(store, printer);
+    PindelApp pindel(serializedStore, printer);
     SessionEnd sessionEnd;
     QObject::connect(&sessionEnd, &SessionEnd::requested, &pindel, &PindelApp::endSession);
 

@@ -47,6 +47,14 @@ std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b)
 
 } // namespace
 
+std::vector<std::pair<QString, QString>> contentWrites(HandlerContext& ctx)
+{
+    std::vector<std::pair<QString, QString>> writes;
+    for (int card = 0; card < 3; ++card)
+        writes.emplace_back(kCards[card].contentKey, ctx.window.contentBox(card)->text());
+    return writes;
+}
+
 std::optional<QString> closeRequest(HandlerContext& ctx, QCloseEvent* event)
 {
     event->ignore(); // before anything else: the window is never closed

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QCloseEvent;
 struct HandlerContext;
@@ -16,6 +18,10 @@ std::optional<QString> closeRequest(HandlerContext& ctx, QCloseEvent* event);
 
 // The window itself lost the focus: writes the three contents.
 std::optional<QString> focusLoss(HandlerContext& ctx);
+
+// What loss of focus writes, in its order: each content key with the text its
+// box holds now.
+std::vector<std::pair<QString, QString>> contentWrites(HandlerContext& ctx);
 
 // The user's session ends: writes what the close request writes, without
 // hiding, so that nothing is lost when the program is ended from outside.

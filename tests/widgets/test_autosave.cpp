@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 #include "app/Autosave.h"
+#include "store/SerializedStore.h"
 #include "window/ContentBox.h"
 
 #include <QtTest>
@@ -130,6 +131,26 @@ private slots:
         // Three writes of at least 200 ms: the next interval is three times that.
         QVERIFY2(autosave.currentIntervalMs() >= 3 * 600,
                  qPrintable(QString::number(autosave.currentIntervalMs())));
+    }
+
+    void withASerializedStoreTheWritesRunInTheBackground()
+    {
+        WindowFixture f;
+        SerializedStore serialized(f.store);
+        HandlerContext ctx{f.window, serialized, f.module, f.reporter};
+        int reports = 0;
+        std::optional<QString> last = QString("none yet");
+        Autosave autosave(ctx, [&](const std::optional<QString>& failure) {
+            ++reports;
+            last = failure;
+        });
+        autosave.setIntervals(50, 200);
+        QTest::keyClicks(f.window.contentBox(1), "Hintergrund");
+        QTRY_COMPARE(reports, 1);
+        QVERIFY(!last);
+        serialized.waitUntilIdle();
+        QCOMPARE(f.store.log, kContentWrites); // the same writes as loss of focus
+        QCOMPARE(f.store.value("Pindel3"), QString("Hintergrund"));
     }
 
     void aSaveByLossOfFocusMakesTheTimerIdle()

@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
 #include "cards/CardPrinter.h"
+#include "store/SerializedStore.h"
 #include "tray/MarqueeTick.h"
 #include "tray/RestoreHandler.h"
 #include "tray/TrayIcon.h"
@@ -115,6 +116,23 @@ private slots:
         QTRY_VERIFY(store.log.contains("write Pindel1"));
         QVERIFY(store.value("Pindel1").endsWith("neu") || store.value("Pindel1").startsWith("neu"));
         QVERIFY(!store.log.contains("write left"));
+    }
+
+    void focusLossWithASerializedStoreWritesInTheBackground()
+    {
+        RecordingStore inner;
+        SerializedStore store(inner);
+        NoPrinter printer;
+        PindelApp app(store, printer);
+        app.start();
+        showAndActivate(app.window());
+        QTest::qWait(50);
+        store.waitUntilIdle();
+        app.window().contentBox(2)->setText("drei");
+        QWidget other;
+        showAndActivate(other);
+        QTRY_VERIFY_WITH_TIMEOUT((store.waitUntilIdle(), inner.value("Pindel4") == "drei"), 5000);
+        QCOMPARE(app.reporter().toldCount(), 0);
     }
 
     void restoreWithAnEmptyStore()
