@@ -1,51 +1,10 @@
+#include "RawDb.h"
 #include "store/SqliteStore.h"
 #include "store/StoreLocation.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sqlite3.h>
-#include <sys/stat.h>
-
-namespace {
-
-// A second, independent connection: what another program (or the next run)
-// sees on disk.
-class RawDb
-{
-public:
-    explicit RawDb(const QString& path) { sqlite3_open(path.toUtf8().constData(), &m_db); }
-    ~RawDb() { sqlite3_close(m_db); }
-    bool exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
-    std::optional<QByteArray> value(const QString& key)
-    {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(
-            m_db, "SELECT value FROM settings WHERE application='MIRTAL' AND section='MIRTAL' AND key=?", -1,
-            &st, nullptr);
-        const QByteArray k = key.toUtf8();
-        sqlite3_bind_text(st, 1, k.constData(), int(k.size()), SQLITE_TRANSIENT);
-        std::optional<QByteArray> out;
-        if (sqlite3_step(st) == SQLITE_ROW)
-            out =
-                QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 0)), sqlite3_column_bytes(st, 0));
-        sqlite3_finalize(st);
-        return out;
-    }
-    sqlite3* db() { return m_db; }
-
-private:
-    sqlite3* m_db = nullptr;
-};
-
-int mode(const QString& path)
-{
-    struct stat st = {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return int(st.st_mode & 0777);
-}
-
-} // namespace
 
 class TestStore : public QObject
 {
@@ -202,7 +161,8 @@ private slots:
         QString told;
         store.setNoticeSink([&](const QString& notice) { told = notice; });
         QCOMPARE(store.read("Pindel1", "leer"), QString("leer"));
-        const QStringList aside = QDir(QFileInfo(path()).absolutePath()).entryList({"store.sqlite3.damaged-*"});
+        const QStringList aside =
+            QDir(QFileInfo(path()).absolutePath()).entryList({"store.sqlite3.damaged-*"});
         QCOMPARE(aside.size(), 1);
         QFile kept(QFileInfo(path()).absolutePath() + "/" + aside.first());
         QVERIFY(kept.open(QIODevice::ReadOnly));
@@ -220,16 +180,16 @@ private slots:
         {
             SqliteStore store(path());
             store.write("Pindel1", "geheim");
-            QCOMPARE(mode(QFileInfo(path()).absolutePath()), 0700);
-            QCOMPARE(mode(path()), 0600);
+            QCOMPARE(fileMode(QFileInfo(path()).absolutePath()), 0700);
+            QCOMPARE(fileMode(path()), 0600);
             QVERIFY(QFileInfo::exists(path() + "-wal"));
-            QCOMPARE(mode(path() + "-wal"), 0600);
-            QCOMPARE(mode(path() + "-shm"), 0600);
+            QCOMPARE(fileMode(path() + "-wal"), 0600);
+            QCOMPARE(fileMode(path() + "-shm"), 0600);
         }
         ::chmod(QFile::encodeName(path()).constData(), 0644);
         SqliteStore again(path());
         QCOMPARE(again.read("Pindel1", ""), QString("geheim"));
-        QCOMPARE(mode(path()), 0600);
+        QCOMPARE(fileMode(path()), 0600);
         ::umask(old);
     }
 

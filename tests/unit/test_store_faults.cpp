@@ -1,3 +1,4 @@
+#include "RawDb.h"
 #include "store/SqliteStore.h"
 #include "store/StoreRecovery.h"
 
@@ -22,52 +23,6 @@
 namespace {
 
 constexpr uid_t kNobody = 65534;
-
-class RawDb
-{
-public:
-    explicit RawDb(const QString& path, int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)
-    {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
-    }
-    ~RawDb() { sqlite3_close(m_db); }
-    bool exec(const QByteArray& sql)
-    {
-        return sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    QString one(const QByteArray& sql)
-    {
-        sqlite3_stmt* st = nullptr;
-        QString out = QStringLiteral("<error>");
-        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW)
-            out = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
-                                    sqlite3_column_bytes(st, 0));
-        sqlite3_finalize(st);
-        return out;
-    }
-    void put(const QString& key, const QString& value)
-    {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(m_db, "INSERT OR REPLACE INTO settings VALUES ('MIRTAL', 'MIRTAL', ?1, ?2)", -1,
-                           &st, nullptr);
-        const QByteArray k = key.toUtf8(), v = value.toUtf8();
-        sqlite3_bind_text(st, 1, k.constData(), int(k.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, v.constData(), int(v.size()), SQLITE_TRANSIENT);
-        sqlite3_step(st);
-        sqlite3_finalize(st);
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-};
-
-int mode(const QString& path)
-{
-    struct stat st = {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return int(st.st_mode & 0777);
-}
 
 QByteArray bytesOf(const QString& path)
 {
@@ -204,8 +159,8 @@ private slots:
         const QString aside = folder() + "/" + damagedFiles().first();
         QVERIFY(aside.contains(QRegularExpression("store\\.sqlite3\\.damaged-\\d{8}-\\d{6}$")));
         QCOMPARE(bytesOf(aside), damaged);
-        QCOMPARE(mode(aside), 0600);
-        QCOMPARE(mode(path()), 0600);
+        QCOMPARE(fileMode(aside), 0600);
+        QCOMPARE(fileMode(path()), 0600);
         // The user is told once, with the place of the old file.
         QCOMPARE(told.size(), 1);
         QVERIFY2(told.first().contains(QDir::toNativeSeparators(aside)), qPrintable(told.first()));
@@ -275,7 +230,7 @@ private slots:
             QVERIFY(!QFileInfo::exists(secondRun.backupPath()));
             secondRun.write("Pindel1", "Lauf 2");
             secondRun.write("Pindel1", "Lauf 2, später");
-            QCOMPARE(mode(secondRun.backupPath()), 0600);
+            QCOMPARE(fileMode(secondRun.backupPath()), 0600);
             RawDb backup(secondRun.backupPath(), SQLITE_OPEN_READONLY);
             QCOMPARE(backup.one("PRAGMA integrity_check"), QString("ok"));
             QCOMPARE(backup.one("SELECT value FROM settings WHERE key='Pindel1'"), QString("Lauf 1"));
