@@ -57,18 +57,24 @@ open_window() {
     win=$(main_window_id)
 }
 
+# Chooses card 2's tab and double-clicks the tab row, with a picture of the
+# panel's area before and after.
+open_panel_of_card2() {
+    click "${TAB_X[1]}" "$TAB_Y"
+    sleep 0.3
+    panel_shot closed
+    dclick "${TAB_X[1]}" "$TAB_Y"
+    sleep 0.5
+    panel_shot open
+}
+
 desktop_start
 orbo_start
 open_window
 
 # Card 2: choose its tab, double-click the tab row, print.
 before=$(pdfs)
-click "${TAB_X[1]}" "$TAB_Y"
-sleep 0.3
-panel_shot closed
-dclick "${TAB_X[1]}" "$TAB_Y"
-sleep 0.5
-panel_shot open
+open_panel_of_card2
 screenshot "panel-open"
 [[ $(differs closed open) -gt 200 ]] || fail "the double-click did not open the panel"
 click "$PRINT_X" "$PRINT_Y"
@@ -135,12 +141,7 @@ expect_failed_print() {
     _pids+=("$ORBO_PID")
     open_window
     before=$(pdfs)
-    click "${TAB_X[1]}" "$TAB_Y"
-    sleep 0.3
-    panel_shot closed
-    dclick "${TAB_X[1]}" "$TAB_Y"
-    sleep 0.5
-    panel_shot open
+    open_panel_of_card2
     local stored
     stored=$(sqlite3 -cmd ".timeout 2000" "$STORE" .dump)
     click "$PRINT_X" "$PRINT_Y"
