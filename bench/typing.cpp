@@ -38,7 +38,7 @@ QString noteOfSize(qsizetype bytes)
     return text;
 }
 
-void typeAt(ContentBox* box, qsizetype position, int chars, const char* label)
+void typeAt(QPlainTextEdit* box, qsizetype position, int chars, const char* label)
 {
     QTextCursor cursor(box->document());
     cursor.setPosition(int(position));
@@ -84,7 +84,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the window was not shown\n");
         return 1;
     }
-    ContentBox* box = window.contentBox(0);
+    QPlainTextEdit* box = window.contentBox(0)->editor();
     box->setFocus();
     QTest::qWait(200);
 
@@ -114,7 +114,7 @@ int main(int argc, char* argv[])
         QTest::qWait(100);
         for (int card = 0; card < 3; ++card) {
             window.tabStrip()->tabRow()->setCurrentIndex(card);
-            QTest::keyClick(window.contentBox(card), Qt::Key_Z);
+            QTest::keyClick(window.contentBox(card)->editor(), Qt::Key_Z);
         }
         QElapsedTimer clock;
         clock.start();

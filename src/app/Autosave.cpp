@@ -7,7 +7,6 @@
 #include "window/MainWindow.h"
 
 #include <QElapsedTimer>
-#include <QTextDocument>
 #include <algorithm>
 
 Autosave::Autosave(HandlerContext& ctx, Report report, QObject* parent)
@@ -16,7 +15,7 @@ Autosave::Autosave(HandlerContext& ctx, Report report, QObject* parent)
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &Autosave::save);
     for (int card = 0; card < 3; ++card)
-        connect(ctx.window.contentBox(card), &QPlainTextEdit::textChanged, this, &Autosave::onEdited);
+        connect(ctx.window.contentBox(card), &ContentBox::textChanged, this, &Autosave::onEdited);
 }
 
 Autosave::~Autosave()
@@ -27,7 +26,7 @@ Autosave::~Autosave()
 
 void Autosave::onEdited()
 {
-    // Filling a box from the store raises this too; the box is marked
+    // Refilling a box from the store may raise this too; the box is marked
     // unmodified right after, so save() then finds nothing to write.
     if (!m_timer.isActive())
         m_timer.start(currentIntervalMs());
@@ -41,7 +40,7 @@ int Autosave::currentIntervalMs() const
 bool Autosave::anyBoxModified() const
 {
     for (int card = 0; card < 3; ++card) {
-        if (m_ctx.window.contentBox(card)->document()->isModified())
+        if (m_ctx.window.contentBox(card)->isModified())
             return true;
     }
     return false;

@@ -5,6 +5,7 @@
 #include "cards/CardTable.h"
 #include "store/NoteStore.h"
 #include "window/MainWindow.h"
+#include "window/TitleBox.h"
 #include "window/TabStrip.h"
 
 namespace TitlePanel {

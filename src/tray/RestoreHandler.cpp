@@ -10,6 +10,7 @@
 #include "window/ClosingHandlers.h"
 #include "window/ContentBox.h"
 #include "window/MainWindow.h"
+#include "window/TitleBox.h"
 #include "window/StartupHandlers.h"
 
 namespace RestoreHandler {

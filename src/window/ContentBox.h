@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QWidget>
 
 // A card's content box: many lines, no wrapping, both scroll bars.
 //
@@ -9,14 +10,30 @@
 // rewritten merely by being shown and saved again. Once edited, line breaks
 // are the platform's. The text handed out is kept, so asking again without
 // an edit in between costs nothing.
-class ContentBox : public QPlainTextEdit
+//
+// The box holds its text itself; the editor that shows it is built the first
+// time it is needed (the window is first shown, or a long note arrives).
+// Building any text editor loads the fonts, and a program that starts hidden
+// in the tray should not carry them before anyone opens it.
+class ContentBox : public QWidget
 {
     Q_OBJECT
 public:
+    // From this many characters on, a note gets its editor at once: building
+    // the document of a long note while nobody waits keeps the first show
+    // quick. Shorter notes build in well under a millisecond.
+    static constexpr qsizetype editorAtOnceFrom = 64 * 1024;
+
     explicit ContentBox(QWidget* parent = nullptr);
 
     QString text();
     void setText(const QString& text);
+    // Edited since the text was last given or taken.
+    bool isModified() const;
+
+    // The editor showing the text; built on first call.
+    QPlainTextEdit* editor();
+    bool hasEditor() const { return m_editor != nullptr; }
 
     // Text as shown: every kind of line break becomes one line end.
     static QString forDisplay(const QString& text);
@@ -24,6 +41,15 @@ public:
     // platform's line break.
     static QString fromDisplay(const QString& shown);
 
+signals:
+    // The editor's text changed (typing, or a refill of a built editor).
+    void textChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    QPlainTextEdit* m_editor = nullptr;
     QString m_text;
 };

@@ -6,6 +6,7 @@
 #include "window/ContentBox.h"
 #include "window/ScreenReach.h"
 #include "window/TabStrip.h"
+#include "window/TitleBox.h"
 #include "window/Twips.h"
 
 #include <QCloseEvent>
@@ -51,7 +52,6 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setWindowIcon(m_imageList[1]);
 
     createControls();
-    setTabOrder();
 
     m_tray = new TrayIcon(m_imageList[1], this);
 
@@ -83,12 +83,13 @@ void MainWindow::createControls()
         card.content->setObjectName(QLatin1String(def.contentBox));
         placeInTwips(card.content, kContent.left, kContent.top, kContent.width, kContent.height);
 
-        card.panel = new QGroupBox(QStringLiteral("Umbenennen Überschrift"), page);
+        // Titled with the editors: a group box lays out its title at once.
+        card.panel = new QGroupBox(page);
         card.panel->setObjectName(QLatin1String(def.panel));
         card.panel->setAutoFillBackground(true); // opaque over the content box
         placeInTwips(card.panel, kPanel.left, kPanel.top, kPanel.width, kPanel.height);
 
-        card.titleBox = new QLineEdit(card.panel);
+        card.titleBox = new TitleBox(card.panel);
         card.titleBox->setObjectName(QLatin1String(def.titleBox));
         placeInTwips(card.titleBox, kTitleBox.left, kTitleBox.top, kTitleBox.width, kTitleBox.height);
 
@@ -116,16 +117,31 @@ void MainWindow::createControls()
     m_notice->hide();
 }
 
+void MainWindow::buildEditors()
+{
+    if (m_editorsBuilt)
+        return;
+    m_editorsBuilt = true;
+    for (CardControls& card : m_cards) {
+        card.content->editor();
+        card.titleBox->editor();
+        card.panel->setTitle(QStringLiteral("Umbenennen Überschrift"));
+    }
+    setTabOrder();
+}
+
 void MainWindow::setTabOrder()
 {
     // The design's tab order; the title panels themselves take no focus.
     const CardControls& c1 = m_cards[0];
     const CardControls& c2 = m_cards[1];
     const CardControls& c3 = m_cards[2];
-    const QList<QWidget*> order{m_strip->tabRow(), c1.content,     c1.titleBox,     c1.okButton,
-                                c1.cancelButton,   c2.content,     c3.content,      c2.cancelButton,
-                                c2.okButton,       c2.titleBox,    c3.cancelButton, c3.okButton,
-                                c3.titleBox,       c3.printButton, c2.printButton,  c1.printButton};
+    auto content = [](const CardControls& c) -> QWidget* { return c.content->editor(); };
+    auto title = [](const CardControls& c) -> QWidget* { return c.titleBox->editor(); };
+    const QList<QWidget*> order{m_strip->tabRow(), content(c1),    title(c1),       c1.okButton,
+                                c1.cancelButton,   content(c2),    content(c3),     c2.cancelButton,
+                                c2.okButton,       title(c2),      c3.cancelButton, c3.okButton,
+                                title(c3),         c3.printButton, c2.printButton,  c1.printButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     m_strip->tabRow()->setFocus();
@@ -275,6 +291,13 @@ void MainWindow::hideToTray()
         hide();
     else
         showMinimized();
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    if (visible)
+        buildEditors();
+    QWidget::setVisible(visible);
 }
 
 bool MainWindow::event(QEvent* event)

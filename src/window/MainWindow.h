@@ -4,7 +4,6 @@
 
 #include <QGroupBox>
 #include <QIcon>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
@@ -14,6 +13,7 @@
 class ContentBox;
 class QLabel;
 class TabStrip;
+class TitleBox;
 class TrayIcon;
 
 // The controls of one card.
@@ -21,7 +21,7 @@ struct CardControls
 {
     ContentBox* content = nullptr;
     QGroupBox* panel = nullptr;
-    QLineEdit* titleBox = nullptr;
+    TitleBox* titleBox = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
     QPushButton* printButton = nullptr;
@@ -80,6 +80,10 @@ public:
     // (hidden without a tray, it would be gone for good).
     void hideToTray();
 
+    // Every way of showing the window comes through here: the editors are
+    // built before the first show.
+    void setVisible(bool visible) override;
+
 signals:
     void closeRequested(QCloseEvent* event);
     // The window became active after being shown from hidden (once per show).
@@ -94,6 +98,10 @@ protected:
 
 private:
     void createControls();
+    // The editors, the panels' titles and the tabs: everything that lays out
+    // text, and so loads the fonts, is built just before the first show (or
+    // for a long note, when it arrives).
+    void buildEditors();
     void setTabOrder();
     void runPendingActivation();
     void applyOuterSizeOnceFrameIsKnown();
@@ -112,5 +120,6 @@ private:
     // size does not grow by the frame from run to run.
     std::optional<int> m_outerWidthBeforeFrame, m_outerHeightBeforeFrame;
     bool m_activationPending = false;
+    bool m_editorsBuilt = false;
     QTimer m_activationFallback;
 };

@@ -10,6 +10,7 @@
 #include "tray/TrayIcon.h"
 #include "window/ContentBox.h"
 #include "window/MainWindow.h"
+#include "window/TitleBox.h"
 #include "window/TabStrip.h"
 
 namespace Startup {

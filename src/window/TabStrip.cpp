@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
+#include <utility>
 
 void TabRow::setRowHeight(int pixels)
 {
@@ -31,9 +32,7 @@ TabStrip::TabStrip(QWidget* parent) : QWidget(parent), m_row(new TabRow(this))
         auto* page = new QWidget(this);
         page->setObjectName(QStringLiteral("SSTab1_page%1").arg(i));
         m_pages[size_t(i)] = page;
-        const QString caption = QStringLiteral("Karte #%1").arg(i + 1);
-        m_captions << caption;
-        m_row->addTab(escapeMnemonic(caption));
+        m_captions << QStringLiteral("Karte #%1").arg(i + 1);
     }
     m_row->setObjectName(QStringLiteral("SSTab1_row"));
     m_row->setExpanding(false);
@@ -42,14 +41,26 @@ TabStrip::TabStrip(QWidget* parent) : QWidget(parent), m_row(new TabRow(this))
     m_row->setUsesScrollButtons(false);
     m_row->raise();
     setFocusProxy(m_row);
-    connect(m_row, &QTabBar::currentChanged, this, &TabStrip::showCurrentPage);
-    connect(m_row, &QTabBar::tabBarDoubleClicked, this, [this](int) { emit doubleClicked(); });
     showCurrentPage();
+}
+
+TabRow* TabStrip::tabRow()
+{
+    // A tab bar lays its tabs out, fonts and all, as soon as it has any; so
+    // the tabs are put in only when first needed.
+    if (m_row->count() == 0) {
+        for (const QString& caption : std::as_const(m_captions))
+            m_row->addTab(escapeMnemonic(caption));
+        m_row->setCurrentIndex(m_current);
+        connect(m_row, &QTabBar::currentChanged, this, &TabStrip::showCurrentPage);
+        connect(m_row, &QTabBar::tabBarDoubleClicked, this, [this](int) { emit doubleClicked(); });
+    }
+    return m_row;
 }
 
 int TabStrip::currentIndex() const
 {
-    return m_row->currentIndex();
+    return m_row->count() ? m_row->currentIndex() : m_current;
 }
 
 QString TabStrip::caption(int index) const
@@ -62,7 +73,8 @@ void TabStrip::setCaption(int index, const QString& caption)
     if (index < 0 || index >= tabCount)
         return;
     m_captions[index] = caption;
-    m_row->setTabText(index, escapeMnemonic(caption));
+    if (m_row->count())
+        m_row->setTabText(index, escapeMnemonic(caption));
 }
 
 QString TabStrip::escapeMnemonic(const QString& text)
@@ -93,14 +105,15 @@ void TabStrip::resizeEvent(QResizeEvent*)
 
 void TabStrip::paintEvent(QPaintEvent*)
 {
+    TabRow* row = tabRow();
     QStylePainter painter(this);
     QStyleOptionTabWidgetFrame frame;
     frame.initFrom(this);
     frame.rect = rect().adjusted(0, m_row->height() - 1, 0, 0);
     frame.shape = QTabBar::RoundedNorth;
-    frame.tabBarSize = m_row->sizeHint();
-    frame.tabBarRect = m_row->geometry();
-    frame.selectedTabRect = m_row->tabRect(m_row->currentIndex());
+    frame.tabBarSize = row->sizeHint();
+    frame.tabBarRect = row->geometry();
+    frame.selectedTabRect = row->tabRect(row->currentIndex());
     painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
 }
 

@@ -42,7 +42,8 @@ public:
     QString currentCaption() const { return caption(currentIndex()); }
 
     QWidget* page(int index) const { return m_pages.at(size_t(index)); }
-    TabRow* tabRow() const { return m_row; }
+    // The row with its three tabs, put in on first call.
+    TabRow* tabRow();
     void setRowHeight(int pixels);
 
     // "&" doubled, so that QTabBar shows it instead of underlining.
@@ -63,4 +64,5 @@ private:
     TabRow* m_row;
     std::array<QWidget*, tabCount> m_pages{};
     QStringList m_captions;
+    int m_current = 0; // until the tabs are put in
 };

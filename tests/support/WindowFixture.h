@@ -5,6 +5,7 @@
 #include "app/HandlerContext.h"
 #include "app/Module1.h"
 #include "window/MainWindow.h"
+#include "window/TitleBox.h"
 
 // A real window on the offscreen platform with a recording store: what each
 // handler test works on.

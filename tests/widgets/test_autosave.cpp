@@ -51,7 +51,7 @@ private slots:
         Setup s;
         ContentBox* box = s.f.window.contentBox(card);
         box->setFocus();
-        QTest::keyClicks(box, "Notiz");
+        QTest::keyClicks(box->editor(), "Notiz");
         QVERIFY(s.f.store.log.isEmpty()); // not on every keystroke
         QVERIFY(s.autosave.isPending());
         QTRY_COMPARE_WITH_TIMEOUT(s.f.store.log, kContentWrites, 5 * Autosave::intervalMs);
@@ -59,8 +59,8 @@ private slots:
         // Once saved, nothing more is written until the next edit.
         QTest::qWait(2 * Autosave::intervalMs);
         QCOMPARE(s.f.store.log, kContentWrites);
-        QTest::keyClick(box, Qt::Key_Return);
-        QTest::keyClicks(box, "zwei");
+        QTest::keyClick(box->editor(), Qt::Key_Return);
+        QTest::keyClicks(box->editor(), "zwei");
         QTRY_COMPARE_WITH_TIMEOUT(s.f.store.log.size(), 6, 5 * Autosave::intervalMs);
         QCOMPARE(s.f.store.value(key), QString("Notiz\nzwei"));
     }
@@ -83,7 +83,7 @@ private slots:
         // Typing without a pause for four intervals: a timer restarted by each
         // key would never fire.
         for (int i = 0; i < 40; ++i) {
-            QTest::keyClick(box, Qt::Key_A);
+            QTest::keyClick(box->editor(), Qt::Key_A);
             QTest::qWait(Autosave::intervalMs / 10);
         }
         QVERIFY2(s.autosave.saves() >= 2, qPrintable(QString::number(s.autosave.saves())));
@@ -95,8 +95,8 @@ private slots:
         Setup s;
         s.autosave.setIntervals(50, 200);
         s.f.store.refuse("Pindel3");
-        QTest::keyClicks(s.f.window.contentBox(0), "eins");
-        QTest::keyClicks(s.f.window.contentBox(2), "drei");
+        QTest::keyClicks(s.f.window.contentBox(0)->editor(), "eins");
+        QTest::keyClicks(s.f.window.contentBox(2)->editor(), "drei");
         QTRY_VERIFY(s.lastFailure.has_value());
         // Card 1 was written before the refused key, card 3 not: the handler
         // stops at its failing step.
@@ -126,7 +126,7 @@ private slots:
         Autosave autosave(ctx, [](const std::optional<QString>&) {});
         autosave.setIntervals(50, 200);
         QCOMPARE(autosave.currentIntervalMs(), 50);
-        QTest::keyClicks(f.window.contentBox(0), "x");
+        QTest::keyClicks(f.window.contentBox(0)->editor(), "x");
         QTRY_COMPARE(autosave.saves(), 1);
         // Three writes of at least 200 ms: the next interval is three times that.
         QVERIFY2(autosave.currentIntervalMs() >= 3 * 600,
@@ -145,7 +145,7 @@ private slots:
             last = failure;
         });
         autosave.setIntervals(50, 200);
-        QTest::keyClicks(f.window.contentBox(1), "Hintergrund");
+        QTest::keyClicks(f.window.contentBox(1)->editor(), "Hintergrund");
         QTRY_COMPARE(reports, 1);
         QVERIFY(!last);
         serialized.waitUntilIdle();
@@ -156,7 +156,7 @@ private slots:
     void aSaveByLossOfFocusMakesTheTimerIdle()
     {
         Setup s;
-        QTest::keyClicks(s.f.window.contentBox(0), "x");
+        QTest::keyClicks(s.f.window.contentBox(0)->editor(), "x");
         for (int card = 0; card < 3; ++card)
             s.f.window.contentBox(card)->text(); // what a save by close or focus loss does
         s.f.store.log.clear();

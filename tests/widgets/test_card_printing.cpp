@@ -142,9 +142,9 @@ private slots:
         WindowFixture f;
         FakePrinter printer;
         f.window.contentBox(1)->setText("gespeichert");
-        f.window.contentBox(1)->moveCursor(QTextCursor::End);
-        QTest::keyClick(f.window.contentBox(1), Qt::Key_Return);
-        QTest::keyClicks(f.window.contentBox(1), "neu");
+        f.window.contentBox(1)->editor()->moveCursor(QTextCursor::End);
+        QTest::keyClick(f.window.contentBox(1)->editor(), Qt::Key_Return);
+        QTest::keyClicks(f.window.contentBox(1)->editor(), "neu");
         QVERIFY(!PrintHandler::print(f.ctx, printer, 1));
         QCOMPARE(printer.jobs, QStringList{"gespeichert\nneu"});
         QVERIFY(f.store.log.isEmpty());

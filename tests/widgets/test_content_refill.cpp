@@ -38,18 +38,18 @@ private slots:
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         box.setText(first);
-        box.moveCursor(QTextCursor::End);
-        box.ensureCursorVisible();
+        box.editor()->moveCursor(QTextCursor::End);
+        box.editor()->ensureCursorVisible();
         if (userEdits)
-            QTest::keyClick(&box, Qt::Key_X);
+            QTest::keyClick(box.editor(), Qt::Key_X);
         box.setText(second);
         QCOMPARE(box.text(), expected);
-        QCOMPARE(box.toPlainText(), ContentBox::forDisplay(expected));
-        QCOMPARE(box.textCursor().position(), 0);
-        QCOMPARE(box.verticalScrollBar()->value(), 0);
-        QCOMPARE(box.horizontalScrollBar()->value(), 0);
-        QVERIFY(!box.document()->isUndoAvailable());
-        QVERIFY(!box.document()->isModified());
+        QCOMPARE(box.editor()->toPlainText(), ContentBox::forDisplay(expected));
+        QCOMPARE(box.editor()->textCursor().position(), 0);
+        QCOMPARE(box.editor()->verticalScrollBar()->value(), 0);
+        QCOMPARE(box.editor()->horizontalScrollBar()->value(), 0);
+        QVERIFY(!box.editor()->document()->isUndoAvailable());
+        QVERIFY(!box.editor()->document()->isModified());
     }
 };
 

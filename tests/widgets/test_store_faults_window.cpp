@@ -50,8 +50,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&s.window));
         s.window.contentBox(1)->setText("vorher");
         s.store.write("Pindel1", "");
-        s.window.contentBox(1)->moveCursor(QTextCursor::End);
-        QTest::keyClicks(s.window.contentBox(1), " und jetzt");
+        s.window.contentBox(1)->editor()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(s.window.contentBox(1)->editor(), " und jetzt");
 
         sqlite3* other = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(s.store.path()).constData(), &other), SQLITE_OK);
@@ -89,7 +89,7 @@ private slots:
         ContentBox* box = s.window.contentBox(2);
         box->setFocus();
         clock.start();
-        box->paste();
+        box->editor()->paste();
         const qint64 pasteMs = clock.restart();
         QVERIFY(!Closing::focusLoss(s.ctx));
         const qint64 saveMs = clock.restart();

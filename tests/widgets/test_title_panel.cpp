@@ -294,7 +294,8 @@ private slots:
         PindelApp app(store, printer);
         MainWindow& w = app.window();
         showAndActivate(w);
-        QWidget* focused = focusInContent ? static_cast<QWidget*>(w.contentBox(0)) : w.tabStrip()->tabRow();
+        QWidget* focused =
+            focusInContent ? static_cast<QWidget*>(w.contentBox(0)->editor()) : w.tabStrip()->tabRow();
         focused->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), focused);
 
@@ -304,7 +305,7 @@ private slots:
         QVERIFY(isOpen(w, 0));
         QCOMPARE(QApplication::focusWidget(), focused);
         QVERIFY(!w.card(0).titleBox->hasFocus());
-        QVERIFY(!w.card(0).titleBox->hasSelectedText());
+        QVERIFY(!w.card(0).titleBox->editor()->hasSelectedText());
     }
 
     void enterAndEscapeInTheTitleBoxNeitherConfirmNorCancel()
@@ -315,7 +316,7 @@ private slots:
         MainWindow& w = app.window();
         showAndActivate(w);
         emit w.tabStrip()->doubleClicked();
-        QLineEdit* box = w.card(0).titleBox;
+        QLineEdit* box = w.card(0).titleBox->editor();
         box->setFocus();
         QTest::keyClicks(box, "Neu");
         QTest::keyClick(box, Qt::Key_Return);

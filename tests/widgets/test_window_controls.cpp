@@ -31,6 +31,7 @@ private slots:
     void controlsAreTheDesignedOnes()
     {
         MainWindow w;
+        w.show(); // the editors are built for the first show
         QCOMPARE(w.objectName(), QString("mirtal_pindel"));
         QCOMPARE(w.windowTitle(), QString("MIR-TAL Orbo -  Pindel ! (Inhalt bleibt immer erhalten)"));
         QCOMPARE(w.windowTitle().size(), 55);
@@ -50,9 +51,10 @@ private slots:
             QCOMPARE(c.cancelButton->objectName(), QString(names[i][4]));
             QCOMPARE(c.printButton->objectName(), QString(names[i][5]));
             QCOMPARE(c.content->toolTip(), QString("Hier können sie Ihre Daten einfügen  "));
-            QCOMPARE(c.content->lineWrapMode(), QPlainTextEdit::NoWrap);
-            QCOMPARE(c.content->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-            QCOMPARE(c.content->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+            QCOMPARE(c.content->editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
+            QCOMPARE(c.content->editor()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+            QCOMPARE(c.content->editor()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+            QCOMPARE(c.content->editor()->geometry(), QRect(QPoint(), c.content->size()));
             QCOMPARE(c.panel->title(), QString("Umbenennen Überschrift"));
             QVERIFY(c.panel->isHidden());
             QVERIFY(c.titleBox->toolTip().isEmpty());
@@ -73,10 +75,14 @@ private slots:
     void tabOrderFollowsTheDesign()
     {
         MainWindow w;
+        w.show();
         QList<QString> order;
         QWidget* at = w.tabStrip()->tabRow();
         for (int i = 0; i < 16; ++i) {
-            order << (at == w.tabStrip()->tabRow() ? QString("SSTab1") : at->objectName());
+            // An editor stands for the box that holds it.
+            const QString name =
+                at->objectName().endsWith("_editor") ? at->parentWidget()->objectName() : at->objectName();
+            order << (at == w.tabStrip()->tabRow() ? QString("SSTab1") : name);
             at = at->nextInFocusChain();
             while (at->focusPolicy() == Qt::NoFocus || at->objectName().isEmpty() ||
                    at->objectName().startsWith("qt_"))
@@ -99,6 +105,41 @@ private slots:
         QVERIFY(!w.tray()->display());
     }
 
+    // The editors are built at the first show; what the handlers put into the
+    // boxes while the window was hidden must be what the user then sees.
+    void whatWasFilledWhileHiddenShowsAtTheFirstShow()
+    {
+        MainWindow w;
+        const QString longNote = QString("Zeile\r\n").repeated(ContentBox::editorAtOnceFrom / 7 + 1);
+        w.contentBox(0)->setText("eins\rzwei");
+        w.contentBox(1)->setText(longNote);
+        w.card(2).titleBox->setText("Haus & Hof");
+        w.tabStrip()->setCaption(2, "Haus & Hof");
+        // A long note is laid out at once, so the first show does not wait for it.
+        QVERIFY(w.contentBox(1)->hasEditor());
+        QVERIFY(!w.contentBox(0)->hasEditor());
+
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.contentBox(0)->editor()->toPlainText(), QString("eins\nzwei"));
+        QCOMPARE(w.contentBox(0)->text(), QString("eins\rzwei"));
+        QCOMPARE(w.contentBox(1)->editor()->toPlainText(), ContentBox::forDisplay(longNote));
+        QCOMPARE(w.contentBox(1)->text(), longNote);
+        QVERIFY(w.contentBox(0)->editor()->isVisible());
+        QCOMPARE(w.contentBox(0)->editor()->geometry(), QRect(QPoint(), w.contentBox(0)->size()));
+        QCOMPARE(w.card(2).titleBox->editor()->text(), QString("Haus & Hof"));
+        QCOMPARE(w.tabStrip()->tabRow()->count(), 3);
+        QCOMPARE(w.tabStrip()->tabRow()->tabText(2), QString("Haus && Hof"));
+        QCOMPARE(w.tabStrip()->currentIndex(), 0);
+        QCOMPARE(w.card(0).panel->title(), QString("Umbenennen Überschrift"));
+
+        // Filled again while shown: the editors follow, typing is read back.
+        w.card(2).titleBox->setText("Neu");
+        QCOMPARE(w.card(2).titleBox->editor()->text(), QString("Neu"));
+        w.card(2).titleBox->editor()->setText("Getippt");
+        QCOMPARE(w.card(2).titleBox->text(), QString("Getippt"));
+    }
+
     void contentBoxGivesBackExactlyWhatItWasGiven_data()
     {
         QTest::addColumn<QString>("text");
@@ -114,16 +155,18 @@ private slots:
         ContentBox box;
         box.setText(text);
         QCOMPARE(box.text(), text);
-        QCOMPARE(box.toPlainText().count('\n'), text.count('\n') + text.count('\r') - text.count("\r\n"));
+        QCOMPARE(box.editor()->toPlainText().count('\n'),
+                 text.count('\n') + text.count('\r') - text.count("\r\n"));
+        QCOMPARE(box.text(), text);
     }
 
     void typedTextUsesThePlatformLineBreak()
     {
         ContentBox box;
         box.setText("a\r\nb");
-        box.moveCursor(QTextCursor::End);
-        QTest::keyClick(&box, Qt::Key_Return);
-        QTest::keyClicks(&box, "c\u00a0d");
+        box.editor()->moveCursor(QTextCursor::End);
+        QTest::keyClick(box.editor(), Qt::Key_Return);
+        QTest::keyClicks(box.editor(), "c\u00a0d");
         QCOMPARE(box.text(), QString::fromUtf8("a\nb\nc\u00a0d"));
         QCOMPARE(box.text(), QString::fromUtf8("a\nb\nc\u00a0d")); // asked again: same text
     }

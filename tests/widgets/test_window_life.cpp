@@ -109,7 +109,7 @@ private slots:
         showAndActivate(app.window());
         QTest::qWait(50);
         app.window().contentBox(0)->setFocus();
-        QTest::keyClicks(app.window().contentBox(0), "neu");
+        QTest::keyClicks(app.window().contentBox(0)->editor(), "neu");
         store.log.clear();
         QWidget other;
         showAndActivate(other);
@@ -187,7 +187,7 @@ private slots:
         WindowFixture f;
         f.store.set("Pindel3", "alt");
         RestoreHandler::restore(f.ctx);
-        QTest::keyClicks(f.window.contentBox(1), "neu ");
+        QTest::keyClicks(f.window.contentBox(1)->editor(), "neu ");
         RestoreHandler::restore(f.ctx); // the tray icon clicked again
         QCOMPARE(f.window.contentBox(1)->text(), QString("neu alt"));
         QCOMPARE(f.store.value("Pindel3"), QString("neu alt"));
@@ -197,7 +197,7 @@ private slots:
     {
         WindowFixture f;
         RestoreHandler::restore(f.ctx);
-        QTest::keyClicks(f.window.contentBox(0), "ungespeichert");
+        QTest::keyClicks(f.window.contentBox(0)->editor(), "ungespeichert");
         f.store.refuse("Pindel1");
         RestoreHandler::restore(f.ctx);
         QCOMPARE(f.window.contentBox(0)->text(), QString("ungespeichert"));
