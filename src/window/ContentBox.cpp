@@ -8,17 +8,14 @@ namespace {
 const QString kToolTip = QStringLiteral("Hier können sie Ihre Daten einfügen  ");
 }
 
-ContentBox::ContentBox(QWidget* parent) : QWidget(parent)
+ContentBox::ContentBox(QWidget* parent) : DeferredEditor(parent)
 {
     setToolTip(kToolTip);
 }
 
-QPlainTextEdit* ContentBox::editor()
+QWidget* ContentBox::createEditor()
 {
-    if (m_editor)
-        return m_editor;
     auto* e = new QPlainTextEdit(this);
-    e->setObjectName(objectName() + QStringLiteral("_editor"));
     e->setLineWrapMode(QPlainTextEdit::NoWrap);
     e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -26,24 +23,8 @@ QPlainTextEdit* ContentBox::editor()
     e->setToolTip(kToolTip);
     e->setPlainText(forDisplay(m_text));
     e->document()->setModified(false);
-    e->setGeometry(rect());
-    m_editor = e;
-    setFocusProxy(e);
     connect(e, &QPlainTextEdit::textChanged, this, &ContentBox::textChanged);
-    if (isVisible())
-        e->show();
     return e;
-}
-
-void ContentBox::showEvent(QShowEvent*)
-{
-    editor()->show();
-}
-
-void ContentBox::resizeEvent(QResizeEvent*)
-{
-    if (m_editor)
-        m_editor->setGeometry(rect());
 }
 
 QString ContentBox::forDisplay(const QString& text)
@@ -68,7 +49,7 @@ QString ContentBox::fromDisplay(const QString& shown)
 
 bool ContentBox::isModified() const
 {
-    return m_editor && m_editor->document()->isModified();
+    return textEdit() && textEdit()->document()->isModified();
 }
 
 QString ContentBox::text()
@@ -76,17 +57,19 @@ QString ContentBox::text()
     if (isModified()) {
         // Raw text keeps non-breaking spaces, which toPlainText() turns into
         // blanks; only its paragraph separators need turning into line ends.
-        QString shown = m_editor->document()->toRawText();
+        QTextDocument* document = textEdit()->document();
+        QString shown = document->toRawText();
         shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         m_text = fromDisplay(shown);
-        m_editor->document()->setModified(false);
+        document->setModified(false);
     }
     return m_text;
 }
 
 void ContentBox::setText(const QString& text)
 {
-    if (!m_editor) {
+    QPlainTextEdit* e = textEdit();
+    if (!e) {
         m_text = text;
         if (text.size() >= editorAtOnceFrom)
             editor();
@@ -97,13 +80,13 @@ void ContentBox::setText(const QString& text)
     // per 10 MB, so a box that already shows exactly this text only gets what
     // a refill would change: the cursor and the view back at the start.
     if (!isModified() && text == m_text && !m_text.isNull()) {
-        m_editor->setTextCursor(QTextCursor(m_editor->document()));
-        m_editor->horizontalScrollBar()->setValue(0);
-        m_editor->verticalScrollBar()->setValue(0);
-        m_editor->document()->clearUndoRedoStacks();
+        e->setTextCursor(QTextCursor(e->document()));
+        e->horizontalScrollBar()->setValue(0);
+        e->verticalScrollBar()->setValue(0);
+        e->document()->clearUndoRedoStacks();
         return;
     }
     m_text = text;
-    m_editor->setPlainText(forDisplay(text));
-    m_editor->document()->setModified(false);
+    e->setPlainText(forDisplay(text));
+    e->document()->setModified(false);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "window/DeferredEditor.h"
+
 #include <QPlainTextEdit>
-#include <QWidget>
 
 // A card's content box: many lines, no wrapping, both scroll bars.
 //
@@ -11,11 +12,8 @@
 // are the platform's. The text handed out is kept, so asking again without
 // an edit in between costs nothing.
 //
-// The box holds its text itself; the editor that shows it is built the first
-// time it is needed (the window is first shown, or a long note arrives).
-// Building any text editor loads the fonts, and a program that starts hidden
-// in the tray should not carry them before anyone opens it.
-class ContentBox : public QWidget
+// Its editor is built at the first show, or at once for a long note.
+class ContentBox : public DeferredEditor
 {
     Q_OBJECT
 public:
@@ -32,8 +30,7 @@ public:
     bool isModified() const;
 
     // The editor showing the text; built on first call.
-    QPlainTextEdit* editor();
-    bool hasEditor() const { return m_editor != nullptr; }
+    QPlainTextEdit* editor() { return static_cast<QPlainTextEdit*>(builtEditor()); }
 
     // Text as shown: every kind of line break becomes one line end.
     static QString forDisplay(const QString& text);
@@ -46,10 +43,9 @@ signals:
     void textChanged();
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    QWidget* createEditor() override;
 
 private:
-    QPlainTextEdit* m_editor = nullptr;
+    QPlainTextEdit* textEdit() const { return static_cast<QPlainTextEdit*>(editorIfBuilt()); }
     QString m_text;
 };

@@ -1,29 +1,27 @@
 #pragma once
 
-#include <QLineEdit>
-#include <QWidget>
+#include "window/DeferredEditor.h"
 
-// A card's title box on its title panel. Like the content box it holds its
-// text itself and builds its line editor only when first needed (the window
-// is first shown), so that a program waiting hidden in the tray loads no fonts.
-class TitleBox : public QWidget
+#include <QLineEdit>
+
+// A card's title box on its title panel; its line editor is built at the
+// first show.
+class TitleBox : public DeferredEditor
 {
     Q_OBJECT
 public:
-    explicit TitleBox(QWidget* parent = nullptr);
+    explicit TitleBox(QWidget* parent = nullptr) : DeferredEditor(parent) {}
 
     QString text() const;
     void setText(const QString& text);
 
     // The line editor showing the text; built on first call.
-    QLineEdit* editor();
-    bool hasEditor() const { return m_editor != nullptr; }
+    QLineEdit* editor() { return static_cast<QLineEdit*>(builtEditor()); }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    QWidget* createEditor() override { return new QLineEdit(m_text, this); }
 
 private:
-    QLineEdit* m_editor = nullptr;
+    QLineEdit* lineEdit() const { return static_cast<QLineEdit*>(editorIfBuilt()); }
     QString m_text;
 };
