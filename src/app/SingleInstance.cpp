@@ -1,11 +1,11 @@
 #include "app/SingleInstance.h"
 
+#include "app/InstanceChannel.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QThread>
 
 #ifdef Q_OS_UNIX
@@ -14,9 +14,6 @@
 #endif
 
 namespace {
-
-const QByteArray kShowRequest = "show\n";
-const QByteArray kShown = "ok\n";
 
 QString userTag()
 {
@@ -50,11 +47,7 @@ SingleInstance::SingleInstance(const QString& storePath, QObject* parent)
         QCryptographicHash::hash(store.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
 }
 
-SingleInstance::~SingleInstance()
-{
-    if (m_server)
-        m_server->close();
-}
+SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::lockPath() const
 {
@@ -114,30 +107,13 @@ SingleInstance::Claim SingleInstance::claim()
 
 void SingleInstance::listen()
 {
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // Only the lock holder gets here, so a socket file left behind is from a
-    // copy that crashed.
-    QLocalServer::removeServer(serverName());
-    if (!m_server->listen(serverName())) {
-        m_problem = QStringLiteral("Anschluss %1: %2").arg(serverName(), m_server->errorString());
+    m_channel = new InstanceChannel(this);
+    QString error;
+    if (!m_channel->listen(serverName(), &error)) {
+        m_problem = QStringLiteral("Anschluss %1: %2").arg(serverName(), error);
         return;
     }
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (!socket->canReadLine())
-                    return;
-                if (socket->readLine() == kShowRequest) {
-                    socket->write(kShown);
-                    socket->flush();
-                    emit showRequested();
-                }
-                socket->disconnectFromServer();
-            });
-        }
-    });
+    connect(m_channel, &InstanceChannel::showRequested, this, &SingleInstance::showRequested);
 }
 
 bool SingleInstance::handOver(int timeoutMs)
@@ -147,18 +123,9 @@ bool SingleInstance::handOver(int timeoutMs)
     // listening, so connecting is tried again until the deadline.
     QDeadlineTimer deadline(timeoutMs);
     while (true) {
-        QLocalSocket socket;
-        socket.connectToServer(serverName());
-        if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            socket.write(kShowRequest);
-            socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
-            while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
-                   socket.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            }
-            if (socket.canReadLine() && socket.readLine() == kShown)
-                return true;
-        }
-        m_problem = socket.errorString();
+        if (InstanceChannel::askToShow(serverName(), int(qMax<qint64>(1, deadline.remainingTime())),
+                                       &m_problem))
+            return true;
         if (deadline.hasExpired())
             return false;
         QThread::msleep(50);

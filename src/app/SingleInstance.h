@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-class QLocalServer;
+class InstanceChannel;
 
 // One running copy per user and store: two copies writing the same keys would
 // silently lose one copy's edits. The first copy holds a lock file and listens
@@ -50,5 +50,5 @@ private:
     QString m_id;
     QString m_problem;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer* m_server = nullptr;
+    InstanceChannel* m_channel = nullptr;
 };

@@ -1,0 +1,161 @@
+// The line between a later start and the running copy: the request is
+// answered and reported once; anything else is dropped without an answer and
+// without disturbing the listener; asking where nobody listens fails in time.
+#include "app/InstanceChannel.h"
+#include "app/SingleInstance.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <future>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Asks on another thread while this one runs the listener's event loop.
+bool askWhileListening(const QString& name, int timeoutMs, QString* error)
+{
+    auto asked =
+        std::async(std::launch::async, [&] { return InstanceChannel::askToShow(name, timeoutMs, error); });
+    while (asked.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    return asked.get();
+}
+
+#ifdef Q_OS_UNIX
+// A caller that sends raw bytes and reads whatever comes back.
+QByteArray sendRaw(const QString& name, const QByteArray& bytes, bool closeWriting)
+{
+    auto exchange = std::async(std::launch::async, [&] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(name);
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        QByteArray reply;
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            (void)!::write(fd, bytes.constData(), size_t(bytes.size()));
+            if (closeWriting)
+                ::shutdown(fd, SHUT_WR);
+            char buffer[256];
+            timeval wait{2, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+            ssize_t n;
+            while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+                reply.append(buffer, n);
+        }
+        ::close(fd);
+        return reply;
+    });
+    while (exchange.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    return exchange.get();
+}
+#endif
+
+} // namespace
+
+class TestInstanceChannel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void theRequestIsAnsweredAndReportedOnce()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("s.socket");
+        InstanceChannel channel;
+        QString error;
+        QVERIFY2(channel.listen(name, &error), qPrintable(error));
+        QSignalSpy shown(&channel, &InstanceChannel::showRequested);
+        QVERIFY2(askWhileListening(name, 2000, &error), qPrintable(error));
+        QCOMPARE(shown.count(), 1);
+        // The listener goes on serving.
+        QVERIFY2(askWhileListening(name, 2000, &error), qPrintable(error));
+        QCOMPARE(shown.count(), 2);
+    }
+
+#ifdef Q_OS_UNIX
+    void anythingElseGetsNoAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("closeWriting");
+        QTest::newRow("another line") << QByteArray("quit\n") << false;
+        QTest::newRow("request without line end, then end") << QByteArray("show") << true;
+        QTest::newRow("nothing at all") << QByteArray() << true;
+        QTest::newRow("endless line") << QByteArray(4096, 'x') << false;
+        QTest::newRow("request with more behind it") << QByteArray("show\nshow\n") << false;
+    }
+    void anythingElseGetsNoAnswer()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, closeWriting);
+        QTemporaryDir dir;
+        const QString name = dir.filePath("s.socket");
+        InstanceChannel channel;
+        QString error;
+        QVERIFY(channel.listen(name, &error));
+        QSignalSpy shown(&channel, &InstanceChannel::showRequested);
+        QCOMPARE(sendRaw(name, bytes, closeWriting), QByteArray());
+        QCOMPARE(shown.count(), 0);
+        QVERIFY2(askWhileListening(name, 2000, &error), qPrintable(error));
+        QCOMPARE(shown.count(), 1);
+    }
+
+    void aSocketLeftByACrashedCopyIsReplacedAndAnEndedCopyLeavesNone()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("s.socket");
+        // What a crashed copy leaves: a socket file nobody listens on.
+        const int crashed = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, QFile::encodeName(name).constData(), size_t(name.toUtf8().size()));
+        QCOMPARE(::bind(crashed, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(crashed);
+        QVERIFY(QFileInfo::exists(name));
+        {
+            InstanceChannel channel;
+            QString error;
+            QVERIFY2(channel.listen(name, &error), qPrintable(error));
+            QVERIFY2(askWhileListening(name, 2000, &error), qPrintable(error));
+            QCOMPARE(QFileInfo(name).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+        }
+        QVERIFY(!QFileInfo::exists(name));
+    }
+
+    void aNameTooLongIsRefusedWithItsCause()
+    {
+        InstanceChannel channel;
+        QString error;
+        const QString name = "/tmp/" + QString(200, 'n');
+        QVERIFY(!channel.listen(name, &error));
+        QVERIFY(error.contains("zu lang"));
+        QVERIFY(!InstanceChannel::askToShow(name, 100, &error));
+    }
+#endif
+
+    void askingWhereNobodyListensFailsWithinTheDeadline()
+    {
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(!InstanceChannel::askToShow(dir.filePath("none.socket"), 500, &error));
+        QVERIFY(!error.isEmpty());
+
+        // A later start gives up after its deadline and says why.
+        SingleInstance later(dir.filePath("store.sqlite3"));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!later.handOver(300));
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(!later.problem().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstanceChannel)
+#include "test_instance_channel.moc"
