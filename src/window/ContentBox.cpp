@@ -21,10 +21,45 @@ QWidget* ContentBox::createEditor()
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     e->setTabChangesFocus(false);
     e->setToolTip(kToolTip);
-    e->setPlainText(forDisplay(m_text));
-    e->document()->setModified(false);
+    connect(e->document(), &QTextDocument::contentsChange, this, &ContentBox::follow);
     connect(e, &QPlainTextEdit::textChanged, this, &ContentBox::textChanged);
+    fill(e, m_text);
     return e;
+}
+
+void ContentBox::fill(QPlainTextEdit* e, const QString& text)
+{
+    m_filling = true;
+    e->setPlainText(forDisplay(text));
+    m_filling = false;
+    m_shown = forDisplay(text);
+    e->document()->setModified(false);
+}
+
+void ContentBox::follow(int from, int removed, int added)
+{
+    if (m_filling)
+        return;
+    QTextDocument* document = textEdit()->document();
+    // The document counts one more character than it shows (the end of its
+    // last paragraph), and some changes are reported including it.
+    const int length = document->characterCount() - 1;
+    from = qBound(0, from, int(m_shown.size()));
+    removed = qBound(0, removed, int(m_shown.size()) - from);
+    added = qBound(0, added, length - from);
+    QTextCursor range(document);
+    range.setPosition(from);
+    range.setPosition(from + added, QTextCursor::KeepAnchor);
+    // Selected text keeps non-breaking spaces; paragraph ends become line ends.
+    QString inserted = range.selectedText();
+    inserted.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    m_shown.replace(from, removed, inserted);
+    if (m_shown.size() != length) {
+        // A change reported in a way not foreseen: read the whole text again
+        // rather than hand out a wrong one.
+        m_shown = document->toRawText();
+        m_shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    }
 }
 
 QString ContentBox::forDisplay(const QString& text)
@@ -55,13 +90,8 @@ bool ContentBox::isModified() const
 QString ContentBox::text()
 {
     if (isModified()) {
-        // Raw text keeps non-breaking spaces, which toPlainText() turns into
-        // blanks; only its paragraph separators need turning into line ends.
-        QTextDocument* document = textEdit()->document();
-        QString shown = document->toRawText();
-        shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        m_text = fromDisplay(shown);
-        document->setModified(false);
+        m_text = fromDisplay(m_shown);
+        textEdit()->document()->setModified(false);
     }
     return m_text;
 }
@@ -87,6 +117,5 @@ void ContentBox::setText(const QString& text)
         return;
     }
     m_text = text;
-    e->setPlainText(forDisplay(text));
-    e->document()->setModified(false);
+    fill(e, text);
 }

@@ -9,8 +9,9 @@
 // It gives back exactly the text it was given (lone CRs and CRLF pairs
 // included) while the user has not edited it, so that a note is never
 // rewritten merely by being shown and saved again. Once edited, line breaks
-// are the platform's. The text handed out is kept, so asking again without
-// an edit in between costs nothing.
+// are the platform's. The box follows each edit into a copy of the text as
+// shown, so taking the text of a huge note after a keystroke costs no walk
+// through its document.
 //
 // Its editor is built at the first show, or at once for a long note.
 class ContentBox : public DeferredEditor
@@ -47,5 +48,10 @@ protected:
 
 private:
     QPlainTextEdit* textEdit() const { return static_cast<QPlainTextEdit*>(editorIfBuilt()); }
-    QString m_text;
+    void fill(QPlainTextEdit* editor, const QString& text);
+    void follow(int from, int removed, int added);
+
+    QString m_text;  // as given or last taken
+    QString m_shown; // what the editor shows, line ends as '\n'
+    bool m_filling = false;
 };

@@ -3,6 +3,7 @@
 // refill: the same text, the cursor and the view at the start, no undo.
 #include "window/ContentBox.h"
 
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
@@ -50,6 +51,83 @@ private slots:
         QCOMPARE(box.editor()->horizontalScrollBar()->value(), 0);
         QVERIFY(!box.editor()->document()->isUndoAvailable());
         QVERIFY(!box.editor()->document()->isModified());
+    }
+
+    // The box follows each edit into its copy of the text; whatever the
+    // edit, what it hands out must be what the document holds.
+    void theTextFollowsEveryKindOfEdit_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u})
+            QTest::newRow(qPrintable(QString("seed %1").arg(seed))) << seed;
+    }
+    void theTextFollowsEveryKindOfEdit()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        ContentBox box;
+        box.resize(200, 120);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        // Untouched, the box gives back exactly what it was given.
+        QString expected = "Anfang\r\nzweite\rdritte\u00a0Zeile\n";
+        box.setText(expected);
+        QPlainTextEdit* editor = box.editor();
+        editor->setFocus();
+        const QStringList pieces{"x", "\n", "ab\ncd", "\u00a0", "Zeile\nZeile\n", "\u00e4\u00f6", ""};
+        auto reference = [&] {
+            QString raw = editor->document()->toRawText();
+            return raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        };
+        for (int step = 0; step < 300; ++step) {
+            QTextCursor cursor = editor->textCursor();
+            const int length = editor->document()->characterCount() - 1;
+            const int at = random.bounded(length + 1);
+            switch (random.bounded(9)) {
+            case 0: // type at a random place
+                cursor.setPosition(at);
+                editor->setTextCursor(cursor);
+                QTest::keyClicks(editor, "q");
+                break;
+            case 1:
+                QTest::keyClick(editor, Qt::Key_Return);
+                break;
+            case 2:
+                QTest::keyClick(editor, Qt::Key_Backspace);
+                break;
+            case 3:
+                QTest::keyClick(editor, Qt::Key_Delete);
+                break;
+            case 4: { // replace a random range (across lines too)
+                cursor.setPosition(at);
+                cursor.setPosition(qMin(length, at + int(random.bounded(12))), QTextCursor::KeepAnchor);
+                cursor.insertText(pieces.at(random.bounded(int(pieces.size()))));
+                break;
+            }
+            case 5:
+                editor->undo();
+                break;
+            case 6:
+                editor->redo();
+                break;
+            case 7: // everything at once, now and then
+                if (random.bounded(10) == 0) {
+                    editor->selectAll();
+                    editor->insertPlainText(pieces.at(random.bounded(int(pieces.size()))));
+                }
+                break;
+            case 8: // the end of the last line
+                cursor.movePosition(QTextCursor::End);
+                editor->setTextCursor(cursor);
+                QTest::keyClick(editor, random.bounded(2) ? Qt::Key_Backspace : Qt::Key_Return);
+                break;
+            }
+            if (step % 7 == 0 || step == 299) {
+                if (editor->document()->isModified())
+                    expected = ContentBox::fromDisplay(reference());
+                QCOMPARE(box.text(), expected);
+            }
+        }
     }
 };
 
