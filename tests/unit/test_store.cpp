@@ -101,6 +101,31 @@ private slots:
         sqlite3_finalize(st);
     }
 
+    // New files get large pages (big notes save twice as fast); a file made
+    // before, or by another tool, keeps its pages and its notes.
+    void newFilesGetLargePagesAndOldFilesKeepTheirs()
+    {
+        SqliteStore(path()).write("Pindel1", "neu");
+        QCOMPARE(RawDb(path()).one("PRAGMA page_size"), QString("65536"));
+
+        init();
+        QDir().mkpath(QFileInfo(path()).absolutePath());
+        {
+            RawDb old(path());
+            QVERIFY(old.exec("PRAGMA page_size=4096"));
+            QVERIFY(old.exec(
+                "CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT "
+                "NULL COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key))"));
+            old.put("Pindel1", "alt");
+        }
+        SqliteStore store(path());
+        QCOMPARE(store.read("Pindel1", "-"), QString("alt"));
+        const QString big = QString("Zeile\n").repeated(300000);
+        store.write("Pindel3", big);
+        QCOMPARE(RawDb(path()).one("PRAGMA page_size"), QString("4096"));
+        QCOMPARE(RawDb(path()).value("Pindel3"), std::optional<QByteArray>(big.toUtf8()));
+    }
+
     void unchangedValuesSkipTheDiskUnlessChangedElsewhere()
     {
         SqliteStore store(path());
