@@ -15,7 +15,8 @@
 
 namespace {
 
-// A request is one short line; anything longer is not ours.
+// A request is one short line; anything longer is not ours. Sending never
+// raises SIGPIPE: a caller that went away must not end the running copy.
 constexpr qsizetype kMaxLine = 64;
 
 QString systemError(int error)
@@ -122,7 +123,7 @@ bool InstanceChannel::listen(const QString& name, QString* error)
                     return;
                 const bool asked = c.received == showRequest;
                 if (asked)
-                    (void)!::write(caller, shownReply.constData(), size_t(shownReply.size()));
+                    (void)!::send(caller, shownReply.constData(), size_t(shownReply.size()), MSG_NOSIGNAL);
                 c.notifier->setEnabled(false);
                 c.notifier->deleteLater();
                 m_listener->callers.erase(found);
@@ -143,7 +144,8 @@ bool InstanceChannel::askToShow(const QString& name, int timeoutMs, QString* err
     Descriptor socket{::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)};
     if (socket.fd < 0 ||
         ::connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::write(socket.fd, showRequest.constData(), size_t(showRequest.size())) != showRequest.size()) {
+        ::send(socket.fd, showRequest.constData(), size_t(showRequest.size()), MSG_NOSIGNAL) !=
+            showRequest.size()) {
         *error = systemError(errno);
         return false;
     }

@@ -129,6 +129,28 @@ private slots:
         QVERIFY(!QFileInfo::exists(name));
     }
 
+    void aCallerGoneBeforeTheAnswerDoesNotEndTheListener()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("s.socket");
+        InstanceChannel channel;
+        QString error;
+        QVERIFY(channel.listen(name, &error));
+        QSignalSpy shown(&channel, &InstanceChannel::showRequested);
+        // Asks and leaves at once; the answer then goes to nobody (SIGPIPE
+        // would end this process).
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, QFile::encodeName(name).constData(), size_t(name.toUtf8().size()));
+        QCOMPARE(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::write(fd, "show\n", 5), ssize_t(5));
+        ::close(fd);
+        QTRY_COMPARE(shown.count(), 1);
+        QVERIFY2(askWhileListening(name, 2000, &error), qPrintable(error));
+        QCOMPARE(shown.count(), 2);
+    }
+
     void aNameTooLongIsRefusedWithItsCause()
     {
         InstanceChannel channel;
