@@ -28,16 +28,32 @@ bool askWhileListening(const QString& name, int timeoutMs, QString* error)
     return asked.get();
 }
 
+// A channel listening in a folder of its own.
+struct Listening
+{
+    QTemporaryDir dir;
+    QString name = dir.filePath("s.socket");
+    InstanceChannel channel;
+    QString error;
+    bool listening = channel.listen(name, &error);
+};
+
 #ifdef Q_OS_UNIX
+sockaddr_un addressOf(const QString& name)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(name);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return address;
+}
+
 // A caller that sends raw bytes and reads whatever comes back.
 QByteArray sendRaw(const QString& name, const QByteArray& bytes, bool closeWriting)
 {
     auto exchange = std::async(std::launch::async, [&] {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray path = QFile::encodeName(name);
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        sockaddr_un address = addressOf(name);
         QByteArray reply;
         if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
             (void)!::write(fd, bytes.constData(), size_t(bytes.size()));
@@ -67,16 +83,13 @@ class TestInstanceChannel : public QObject
 private slots:
     void theRequestIsAnsweredAndReportedOnce()
     {
-        QTemporaryDir dir;
-        const QString name = dir.filePath("s.socket");
-        InstanceChannel channel;
-        QString error;
-        QVERIFY2(channel.listen(name, &error), qPrintable(error));
-        QSignalSpy shown(&channel, &InstanceChannel::showRequested);
-        QVERIFY2(askWhileListening(name, 2000, &error), qPrintable(error));
+        Listening l;
+        QVERIFY2(l.listening, qPrintable(l.error));
+        QSignalSpy shown(&l.channel, &InstanceChannel::showRequested);
+        QVERIFY2(askWhileListening(l.name, 2000, &l.error), qPrintable(l.error));
         QCOMPARE(shown.count(), 1);
         // The listener goes on serving.
-        QVERIFY2(askWhileListening(name, 2000, &error), qPrintable(error));
+        QVERIFY2(askWhileListening(l.name, 2000, &l.error), qPrintable(l.error));
         QCOMPARE(shown.count(), 2);
     }
 
@@ -95,15 +108,12 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, closeWriting);
-        QTemporaryDir dir;
-        const QString name = dir.filePath("s.socket");
-        InstanceChannel channel;
-        QString error;
-        QVERIFY(channel.listen(name, &error));
-        QSignalSpy shown(&channel, &InstanceChannel::showRequested);
-        QCOMPARE(sendRaw(name, bytes, closeWriting), QByteArray());
+        Listening l;
+        QVERIFY(l.listening);
+        QSignalSpy shown(&l.channel, &InstanceChannel::showRequested);
+        QCOMPARE(sendRaw(l.name, bytes, closeWriting), QByteArray());
         QCOMPARE(shown.count(), 0);
-        QVERIFY2(askWhileListening(name, 2000, &error), qPrintable(error));
+        QVERIFY2(askWhileListening(l.name, 2000, &l.error), qPrintable(l.error));
         QCOMPARE(shown.count(), 1);
     }
 
@@ -113,9 +123,7 @@ private slots:
         const QString name = dir.filePath("s.socket");
         // What a crashed copy leaves: a socket file nobody listens on.
         const int crashed = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, QFile::encodeName(name).constData(), size_t(name.toUtf8().size()));
+        sockaddr_un address = addressOf(name);
         QCOMPARE(::bind(crashed, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         ::close(crashed);
         QVERIFY(QFileInfo::exists(name));
@@ -131,23 +139,18 @@ private slots:
 
     void aCallerGoneBeforeTheAnswerDoesNotEndTheListener()
     {
-        QTemporaryDir dir;
-        const QString name = dir.filePath("s.socket");
-        InstanceChannel channel;
-        QString error;
-        QVERIFY(channel.listen(name, &error));
-        QSignalSpy shown(&channel, &InstanceChannel::showRequested);
+        Listening l;
+        QVERIFY(l.listening);
+        QSignalSpy shown(&l.channel, &InstanceChannel::showRequested);
         // Asks and leaves at once; the answer then goes to nobody (SIGPIPE
         // would end this process).
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, QFile::encodeName(name).constData(), size_t(name.toUtf8().size()));
+        sockaddr_un address = addressOf(l.name);
         QCOMPARE(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         QCOMPARE(::write(fd, "show\n", 5), ssize_t(5));
         ::close(fd);
         QTRY_COMPARE(shown.count(), 1);
-        QVERIFY2(askWhileListening(name, 2000, &error), qPrintable(error));
+        QVERIFY2(askWhileListening(l.name, 2000, &l.error), qPrintable(l.error));
         QCOMPARE(shown.count(), 2);
     }
 
