@@ -10,7 +10,6 @@ wait_until 10 tray_icon_id >/dev/null || fail "no tray icon"
 click_tray
 wait_until 5 window_is_viewable || fail "a tray click did not show the window"
 sleep 0.5
-win=$(main_window_id)
 
 # The caption scrolls: after the banner's leading blanks (about 3 s), two
 # readings differ, and both start with the head.
@@ -22,9 +21,9 @@ second=$(window_caption)
 [[ "$first" != "$second" ]] || fail "the caption does not scroll: '$first'"
 
 # Card 2's tab, then its content box.
-xdotool mousemove --window "$win" 120 10 click 1
+click_tab 2
 sleep 0.2
-xdotool mousemove --window "$win" 100 60 click 1
+click_content
 xdotool type --delay 20 "Einkauf: Milch"
 xdotool key Return
 xdotool type --delay 20 "Brot"

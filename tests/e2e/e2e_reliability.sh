@@ -27,8 +27,7 @@ wait_until 5 grep -qF "$aside" "$E2E_TMP/orbo.log" || fail "the user was not tol
 timeout 15 "$ORBO" || fail "the second start failed"
 wait_until 5 window_is_viewable || fail "a tray click did not show the window"
 sleep 0.5
-win=$(main_window_id)
-xdotool mousemove --window "$win" 100 60 click 1
+click_content
 xdotool key ctrl+a
 xdotool type --delay 20 "Getippt vor dem Absturz"
 sleep 1.5
@@ -42,8 +41,7 @@ wait_until 10 tray_icon_id >/dev/null || fail "the program did not start after k
 click_tray
 wait_until 5 window_is_viewable || fail "a tray click did not show the window"
 sleep 0.5
-win=$(main_window_id)
-xdotool mousemove --window "$win" 100 60 click 1
+click_content
 xdotool key ctrl+End
 xdotool type --delay 20 " und danach"
 wait_until 5 test -f "$STORE.bak" || fail "no backup at the first change of the run"

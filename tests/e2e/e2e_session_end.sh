@@ -11,10 +11,9 @@ for signal in TERM INT HUP; do
     click_tray
     wait_until 5 window_is_viewable || fail "no window"
     sleep 0.5
-    win=$(main_window_id)
-    xdotool mousemove --window "$win" 200 10 click 1 # card 3
+    click_tab 3
     sleep 0.2
-    xdotool mousemove --window "$win" 100 60 click 1
+    click_content
     xdotool key ctrl+a
     xdotool type --delay 10 "vor $signal"
     sleep 0.1

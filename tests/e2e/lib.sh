@@ -115,6 +115,11 @@ click_tray() {
     xdotool mousemove --window "$id" 12 12 click 1
 }
 
+# Clicks on card N's tab (1 to 3) or into the current card's content box,
+# at their places in the window's design layout.
+click_tab() { xdotool mousemove --window "$(main_window_id)" $((40 + 80 * ($1 - 1))) 10 click 1; }
+click_content() { xdotool mousemove --window "$(main_window_id)" 100 60 click 1; }
+
 # A polite close request, as the window manager's close button sends it.
 close_window() { wmctrl -i -c "$(main_window_id)"; }
 
