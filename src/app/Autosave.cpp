@@ -1,16 +1,11 @@
 #include "app/Autosave.h"
 
 #include "app/HandlerContext.h"
-#include "store/SerializedStore.h"
-#include "window/ClosingHandlers.h"
+#include "app/SaveNotes.h"
 #include "window/ContentBox.h"
 #include "window/MainWindow.h"
 
-#include <QElapsedTimer>
-#include <algorithm>
-
-Autosave::Autosave(HandlerContext& ctx, Report report, QObject* parent)
-    : QObject(parent), m_ctx(ctx), m_report(std::move(report))
+Autosave::Autosave(HandlerContext& ctx, QObject* parent) : QObject(parent), m_ctx(ctx)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &Autosave::save);
@@ -18,32 +13,12 @@ Autosave::Autosave(HandlerContext& ctx, Report report, QObject* parent)
         connect(ctx.window.contentBox(card), &ContentBox::textChanged, this, &Autosave::onEdited);
 }
 
-Autosave::~Autosave()
-{
-    if (auto* serialized = dynamic_cast<SerializedStore*>(&m_ctx.store))
-        serialized->waitUntilIdle();
-}
-
 void Autosave::onEdited()
 {
-    // Refilling a box from the store may raise this too; the box is marked
-    // unmodified right after, so save() then finds nothing to write.
+    // Refilling a box from the store may raise this too; nothing is unsaved
+    // then, so save() finds nothing to write.
     if (!m_timer.isActive())
-        m_timer.start(currentIntervalMs());
-}
-
-int Autosave::currentIntervalMs() const
-{
-    return int(std::max<qint64>(m_intervalMs, (busyShareDivisor - 1) * m_lastSaveMs));
-}
-
-bool Autosave::anyBoxModified() const
-{
-    for (int card = 0; card < 3; ++card) {
-        if (m_ctx.window.contentBox(card)->isModified())
-            return true;
-    }
-    return false;
+        m_timer.start(m_intervalMs);
 }
 
 void Autosave::save()
@@ -54,31 +29,21 @@ void Autosave::save()
         return;
     }
     // Already saved by a close request or loss of focus since the edit.
-    if (!m_failed && !anyBoxModified())
+    if (!SaveNotes::anyUnsaved(m_ctx))
         return;
-    if (auto* serialized = dynamic_cast<SerializedStore*>(&m_ctx.store)) {
-        // The texts are taken now; writing them, the slow part with huge
-        // notes, runs off the event loop, queued with every other access.
-        m_inBackground = true;
-        serialized->writeInBackground(Closing::contentWrites(m_ctx), this,
-                                      [this](const std::optional<QString>& failure) {
-                                          m_inBackground = false;
-                                          finish(failure);
-                                      });
-        return;
-    }
-    QElapsedTimer clock;
-    clock.start();
-    const auto failure = Closing::focusLoss(m_ctx);
-    m_lastSaveMs = clock.elapsed();
-    finish(failure);
+    m_inBackground = true;
+    SaveNotes::inBackground(m_ctx, this, [this](const std::optional<QString>& failure) {
+        m_inBackground = false;
+        ++m_saves;
+        if (failure)
+            m_timer.start(m_retryMs);
+        else if (SaveNotes::anyUnsaved(m_ctx) && !m_timer.isActive())
+            m_timer.start(m_intervalMs);
+    });
 }
 
-void Autosave::finish(const std::optional<QString>& failure)
+void Autosave::retrySoon()
 {
-    ++m_saves;
-    m_failed = failure.has_value();
-    m_report(failure);
-    if (m_failed)
+    if (!m_timer.isActive())
         m_timer.start(m_retryMs);
 }

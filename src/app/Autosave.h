@@ -1,10 +1,7 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
 #include <QTimer>
-#include <functional>
-#include <optional>
 
 struct HandlerContext;
 
@@ -13,27 +10,21 @@ struct HandlerContext;
 // first edit since the last save and is not restarted by later edits: the
 // contents are written at most one interval after the last edit and at least
 // once an interval while the user keeps typing. Edits cost only a flag check;
-// the text is fetched once per save, never per keystroke.
+// the text is taken once per save, never per keystroke, and written by the
+// store's worker while the user goes on typing.
+//
+// A box counts as saved only once its write has landed; while the store
+// refuses, the save is tried again without waiting for another edit.
 class Autosave : public QObject
 {
     Q_OBJECT
 public:
-    using Report = std::function<void(const std::optional<QString>& failure)>;
-
     // Well inside the promised second, leaving time for the write itself.
     static constexpr int intervalMs = 750;
-    // After a failed write the contents are tried again this much later,
-    // without waiting for the next edit.
-    static constexpr int retryMs = 5000;
-    // Where the store cannot write in the background, saving blocks the
-    // event loop: with huge notes (a save of 50 MB takes over a second) the
-    // interval then grows so that saving takes at most a quarter of the time
-    // and typing stays possible.
-    static constexpr int busyShareDivisor = 4;
+    // After a failed write the contents are tried again this much later.
+    static constexpr int retryMs = 2000;
 
-    Autosave(HandlerContext& ctx, Report report, QObject* parent = nullptr);
-    // Waits for a save still running in the background.
-    ~Autosave() override;
+    explicit Autosave(HandlerContext& ctx, QObject* parent = nullptr);
 
     // Shorter intervals for tests.
     void setIntervals(int saveMs, int retryAfterFailureMs)
@@ -42,24 +33,21 @@ public:
         m_retryMs = retryAfterFailureMs;
     }
 
+    // Another save failed (loss of focus, a close request): try again soon,
+    // as after a failed autosave.
+    void retrySoon();
+
     bool isPending() const { return m_timer.isActive(); }
     int saves() const { return m_saves; }
-    // The interval the next edit starts.
-    int currentIntervalMs() const;
 
 private:
     void onEdited();
     void save();
-    void finish(const std::optional<QString>& failure);
-    bool anyBoxModified() const;
 
     HandlerContext& m_ctx;
-    Report m_report;
     QTimer m_timer;
     int m_intervalMs = intervalMs;
     int m_retryMs = retryMs;
-    bool m_failed = false;
     bool m_inBackground = false;
     int m_saves = 0;
-    qint64 m_lastSaveMs = 0;
 };

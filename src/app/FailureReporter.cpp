@@ -14,3 +14,18 @@ void FailureReporter::report(const QString& message)
     if (m_sink)
         m_sink(message);
 }
+
+void FailureReporter::saveOutcome(const std::optional<QString>& failure)
+{
+    if (failure) {
+        m_saveFailing = true;
+        report(*failure);
+        return;
+    }
+    clear();
+    if (m_saveFailing) {
+        m_saveFailing = false;
+        report(savingAgain);
+        m_told.remove(savingAgain);
+    }
+}

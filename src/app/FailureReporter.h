@@ -3,6 +3,7 @@
 #include <QSet>
 #include <QString>
 #include <functional>
+#include <optional>
 
 // Tells the user about a failure that ended a handler: on stderr and where the
 // user sees it (a tray message while the icon shows, otherwise a notice on the
@@ -19,6 +20,12 @@ public:
     // told again should it come back.
     void clear() { m_told.clear(); }
 
+    // How a save went: a failure is told once, and once a save lands again
+    // after one failed, that is told too.
+    void saveOutcome(const std::optional<QString>& failure);
+    static inline const QString savingAgain =
+        QStringLiteral("Die Notizen werden wieder gespeichert; nichts ging verloren.");
+
     int toldCount() const { return m_toldCount; }
     QString lastMessage() const { return m_last; }
 
@@ -27,4 +34,5 @@ private:
     QSet<QString> m_told;
     QString m_last;
     int m_toldCount = 0;
+    bool m_saveFailing = false;
 };

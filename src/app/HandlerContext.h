@@ -2,14 +2,14 @@
 
 class FailureReporter;
 class MainWindow;
-class NoteStore;
+class SerializedStore;
 struct Module1;
 
 // What every handler works on.
 struct HandlerContext
 {
     MainWindow& window;
-    NoteStore& store;
+    SerializedStore& store;
     Module1& module;
     FailureReporter& reporter;
 };

@@ -8,9 +8,10 @@
 #include <memory>
 #include <optional>
 
+class Autosave;
 class CardPrinter;
 class MainWindow;
-class NoteStore;
+class SerializedStore;
 class QCloseEvent;
 
 // Builds the window and connects every handled event to its handler. It is
@@ -19,16 +20,20 @@ class PindelApp : public QObject
 {
     Q_OBJECT
 public:
-    PindelApp(NoteStore& store, CardPrinter& printer, QObject* parent = nullptr);
+    PindelApp(SerializedStore& store, CardPrinter& printer, QObject* parent = nullptr);
     ~PindelApp() override;
 
     // Runs the load step. When it fails, the window is left on screen so that
-    // activation completes start-up once it becomes active.
+    // activation completes start-up once it becomes active. Tells the user
+    // of text rescued when an earlier run ended.
     void start();
 
-    // Saves what a close request saves and ends the program with status 0,
-    // never holding up the end of the user's session.
+    // Saves what a close request saves and ends the program: with status 0,
+    // or 1 when something could not be saved (it was rescued then). Never
+    // holds up the end of the user's session for long.
     void endSession();
+    // The status the program ends with.
+    int exitStatus() const { return m_exitStatus; }
 
     MainWindow& window() { return *m_window; }
     Module1& module() { return m_module; }
@@ -43,13 +48,15 @@ private:
     void onCloseRequested(QCloseEvent* event);
     void tellUser(const QString& message);
     void report(const std::optional<QString>& failure);
-    void reportWrite(const std::optional<QString>& failure);
+    void saveAtEnd();
 
-    NoteStore& m_store;
+    SerializedStore& m_store;
     CardPrinter& m_printer;
     Module1 m_module;
     FailureReporter m_reporter;
     std::unique_ptr<MainWindow> m_window;
     HandlerContext m_context;
+    std::unique_ptr<Autosave> m_autosave;
     bool m_ending = false;
+    int m_exitStatus = 0;
 };

@@ -4,6 +4,7 @@
 #include <QIcon>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
 #include <sys/stat.h>
 #endif
 
@@ -13,6 +14,9 @@ void makeNewFilesPrivate()
 {
 #ifdef Q_OS_UNIX
     ::umask(077);
+    // A file size limit (ulimit -f) must refuse a write like a full disk
+    // does, not end the program in the middle of it.
+    ::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 

@@ -1,4 +1,3 @@
-#include "app/Autosave.h"
 #include "app/PindelApp.h"
 #include "app/ProcessSetup.h"
 #include "app/SessionEnd.h"
@@ -48,13 +47,8 @@ int main(int argc, char* argv[])
             &pindel, [&pindel, notice] { pindel.reporter().report(notice); }, Qt::QueuedConnection);
     });
     QObject::connect(&instance, &SingleInstance::showRequested, &pindel, &PindelApp::restoreFromTray);
-    Autosave autosave(pindel.context(), [&pindel](const std::optional<QString>& failure) {
-        if (failure)
-            pindel.reporter().report(*failure);
-        else
-            pindel.reporter().clear();
-    });
 
     pindel.start();
-    return app.exec();
+    const int status = app.exec();
+    return status != 0 ? status : pindel.exitStatus();
 }

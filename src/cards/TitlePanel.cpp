@@ -3,7 +3,7 @@
 #include "app/HandlerContext.h"
 #include "app/HandlerSteps.h"
 #include "cards/CardTable.h"
-#include "store/NoteStore.h"
+#include "store/SerializedStore.h"
 #include "window/MainWindow.h"
 #include "window/TitleBox.h"
 #include "window/TabStrip.h"

@@ -96,4 +96,17 @@ void followMode(const QString& mainFile, const QString& companion)
 #endif
 }
 
+std::optional<FileIdentity> identityOf(const QString& file)
+{
+#ifdef Q_OS_UNIX
+    struct stat st = {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{quint64(st.st_dev), quint64(st.st_ino)};
+#else
+    Q_UNUSED(file);
+    return std::nullopt;
+#endif
+}
+
 } // namespace PrivateFiles

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // Notes are private: the store's folder is the user's alone (0700) and its
 // files are readable and writable by the user only (0600), whatever the umask.
@@ -25,5 +26,16 @@ void tightenIfPresent(const QString& file);
 // that moment: made while the user had set it read-only, they would keep the
 // store read-only after the user allowed writing again.
 void followMode(const QString& mainFile, const QString& companion);
+
+// Which file a path names now: a store replaced by rename (a sync tool,
+// another program) or deleted gives another identity or none. Nothing where
+// the platform cannot tell.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> identityOf(const QString& file);
 
 } // namespace PrivateFiles

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
-#include <utility>
-#include <vector>
 
 class QCloseEvent;
+class QObject;
 struct HandlerContext;
 
 // Closing never ends the program: it saves and hides the window to the tray.
@@ -16,15 +16,9 @@ namespace Closing {
 // window stays shown. Returns the failure, if any.
 std::optional<QString> closeRequest(HandlerContext& ctx, QCloseEvent* event);
 
-// The window itself lost the focus: writes the three contents.
-std::optional<QString> focusLoss(HandlerContext& ctx);
-
-// What loss of focus writes, in its order: each content key with the text its
-// box holds now.
-std::vector<std::pair<QString, QString>> contentWrites(HandlerContext& ctx);
-
-// The user's session ends: writes what the close request writes, without
-// hiding, so that nothing is lost when the program is ended from outside.
-std::optional<QString> saveForSessionEnd(HandlerContext& ctx);
+// The window itself lost the focus: writes the three contents, off the event
+// loop; a failure is told when it comes back.
+void focusLoss(HandlerContext& ctx, QObject* context,
+               std::function<void(const std::optional<QString>& failure)> done = {});
 
 } // namespace Closing

@@ -24,6 +24,7 @@ QWidget* ContentBox::createEditor()
     connect(e->document(), &QTextDocument::contentsChange, this, &ContentBox::follow);
     connect(e, &QPlainTextEdit::textChanged, this, &ContentBox::textChanged);
     fill(e, m_text);
+    e->setReadOnly(!m_loaded);
     return e;
 }
 
@@ -33,13 +34,14 @@ void ContentBox::fill(QPlainTextEdit* e, const QString& text)
     e->setPlainText(forDisplay(text));
     m_filling = false;
     m_shown = forDisplay(text);
-    e->document()->setModified(false);
 }
 
 void ContentBox::follow(int from, int removed, int added)
 {
     if (m_filling)
         return;
+    ++m_revision;
+    m_userEdited = true;
     QTextDocument* document = textEdit()->document();
     // The document counts one more character than it shows (the end of its
     // last paragraph), and some changes are reported including it.
@@ -82,22 +84,51 @@ QString ContentBox::fromDisplay(const QString& shown)
 #endif
 }
 
-bool ContentBox::isModified() const
-{
-    return textEdit() && textEdit()->document()->isModified();
-}
-
 QString ContentBox::text()
 {
-    if (isModified()) {
+    if (m_textRevision != m_revision) {
         m_text = fromDisplay(m_shown);
-        textEdit()->document()->setModified(false);
+        m_textRevision = m_revision;
     }
     return m_text;
 }
 
+ContentBox::Snapshot ContentBox::snapshot()
+{
+    return {text(), m_revision, m_fill, m_userEdited};
+}
+
+void ContentBox::markSaved(const Snapshot& saved)
+{
+    if (saved.fill != m_fill || saved.revision < m_savedRevision)
+        return;
+    m_savedRevision = saved.revision;
+    if (saved.revision == m_revision)
+        m_userEdited = false;
+}
+
+void ContentBox::markNotLoaded()
+{
+    m_loaded = false;
+    showLoadedState();
+}
+
+void ContentBox::showLoadedState()
+{
+    if (QPlainTextEdit* e = textEdit())
+        e->setReadOnly(!m_loaded);
+}
+
 void ContentBox::setText(const QString& text)
 {
+    // m_text is what the box shows only while nothing was edited since it
+    // was last taken.
+    const bool showsText = m_textRevision == m_revision && text == m_text && !m_text.isNull();
+    ++m_fill;
+    m_savedRevision = m_textRevision = m_revision;
+    m_userEdited = false;
+    m_loaded = true;
+    showLoadedState();
     QPlainTextEdit* e = textEdit();
     if (!e) {
         m_text = text;
@@ -109,7 +140,7 @@ void ContentBox::setText(const QString& text)
     // window is shown. Rebuilding the document costs about a third of a second
     // per 10 MB, so a box that already shows exactly this text only gets what
     // a refill would change: the cursor and the view back at the start.
-    if (!isModified() && text == m_text && !m_text.isNull()) {
+    if (showsText) {
         e->setTextCursor(QTextCursor(e->document()));
         e->horizontalScrollBar()->setValue(0);
         e->verticalScrollBar()->setValue(0);

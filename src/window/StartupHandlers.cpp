@@ -3,15 +3,16 @@
 #include "app/FailureReporter.h"
 #include "app/HandlerContext.h"
 #include "app/Module1.h"
+#include "app/StepFailure.h"
 #include "cards/CardTable.h"
-#include "store/NoteStore.h"
+#include "store/SerializedStore.h"
 #include "store/StoreKeys.h"
 #include "store/StoreNumbers.h"
 #include "tray/TrayIcon.h"
 #include "window/ContentBox.h"
 #include "window/MainWindow.h"
-#include "window/TitleBox.h"
 #include "window/TabStrip.h"
+#include "window/TitleBox.h"
 
 namespace Startup {
 
@@ -30,8 +31,10 @@ const QString kDefaultTop = QStringLiteral("10");
 
 Step hintIfCard1Empty(HandlerContext& ctx, QString hintText)
 {
+    // Card 1 is empty, not merely unread: a note that could not be read
+    // must not be replaced by the hint and then saved over.
     return [text1 = ctx.window.contentBox(0), hintText] {
-        if (text1->text().isEmpty())
+        if (text1->isLoaded() && text1->text().isEmpty())
             text1->setText(hintText);
     };
 }
@@ -42,6 +45,26 @@ template <typename Vector> void append(Vector& to, const Vector& from)
 }
 
 } // namespace
+
+void fillNote(SerializedStore& store, FailureReporter& reporter, ContentBox* box, int card,
+              const QString& defaultValue)
+{
+    // Typing that has not landed yet is never replaced by what the store
+    // holds: it is saved at the next chance instead.
+    if (box->isModified())
+        return;
+    try {
+        box->setText(store.read(kCards[card].contentKey, defaultValue));
+    } catch (const StepFailure& failure) {
+        if (!box->isLoaded())
+            reporter.report(QStringLiteral("%1 Die Notiz von Karte %2 wird beim nächsten Öffnen des Fensters "
+                                           "wieder gelesen; bis dahin ist die Karte gesperrt und wird nicht "
+                                           "gespeichert.")
+                                .arg(failure.message())
+                                .arg(card + 1));
+        throw;
+    }
+}
 
 QString loadHint()
 {
@@ -58,9 +81,10 @@ QString activationHint()
 std::vector<Step> fillBoxesAndCaptions(HandlerContext& ctx)
 {
     MainWindow* w = &ctx.window;
-    NoteStore* store = &ctx.store;
+    SerializedStore* store = &ctx.store;
+    FailureReporter* reporter = &ctx.reporter;
     auto fillContent = [=](int card) {
-        return [=] { w->contentBox(card)->setText(store->read(kCards[card].contentKey, QString())); };
+        return [=] { fillNote(*store, *reporter, w->contentBox(card), card, QString()); };
     };
     auto fillTitle = [=](int card) {
         return [=] {
@@ -78,7 +102,7 @@ std::vector<Step> fillBoxesAndCaptions(HandlerContext& ctx)
 std::vector<Step> applyGeometry(HandlerContext& ctx)
 {
     MainWindow* w = &ctx.window;
-    NoteStore* store = &ctx.store;
+    SerializedStore* store = &ctx.store;
     return {
         [=] { w->setLeftTwips(readStoredNumber(*store, StoreKeys::readLeft, kDefaultLeft)); },
         [=] { w->setTopTwips(readStoredNumber(*store, StoreKeys::readTop, kDefaultTop)); },
@@ -92,6 +116,9 @@ std::vector<Step> applyGeometry(HandlerContext& ctx)
 std::optional<QString> loadStep(HandlerContext& ctx)
 {
     MainWindow& w = ctx.window;
+    // Until its stored text has been read, a note counts as not loaded.
+    for (int card = 0; card < 3; ++card)
+        w.contentBox(card)->markNotLoaded();
     std::vector<Step> steps = fillBoxesAndCaptions(ctx);
     steps.push_back(hintIfCard1Empty(ctx, loadHint()));
     append(steps, applyGeometry(ctx));

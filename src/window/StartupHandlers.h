@@ -5,6 +5,9 @@
 #include <QString>
 #include <optional>
 
+class ContentBox;
+class FailureReporter;
+class SerializedStore;
 struct HandlerContext;
 
 // Filling the window from the store: the load step at start-up and
@@ -30,6 +33,11 @@ void activation(HandlerContext& ctx);
 // time a user opened it with an empty store.
 inline const QString defaultWidth = QStringLiteral("5000");
 inline const QString defaultHeight = QStringLiteral("2000");
+
+// Fills a card's content box from the store, unless it holds typing that has
+// not landed yet. A note that stays unread is told about.
+void fillNote(SerializedStore& store, FailureReporter& reporter, ContentBox* box, int card,
+              const QString& defaultValue);
 
 // Steps shared by both readers: the six boxes (with the load step's title
 // defaults) and the three tab captions from the title boxes.

@@ -3,6 +3,7 @@
 #include "app/StepFailure.h"
 #include "cards/CardPrinter.h"
 #include "cards/PrintHandler.h"
+#include "store/SerializedStore.h"
 #include "window/ContentBox.h"
 #include "window/TabStrip.h"
 
@@ -171,8 +172,9 @@ private slots:
     void eachClickIsOneJobAndEachFailedClickIsTold()
     {
         RecordingStore store;
+        SerializedStore serialized(store);
         FakePrinter printer;
-        PindelApp app(store, printer);
+        PindelApp app(serialized, printer);
         MainWindow& w = app.window();
         w.contentBox(1)->setText("Karte zwei");
         w.tabStrip()->tabRow()->setCurrentIndex(1);

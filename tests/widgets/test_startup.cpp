@@ -1,4 +1,5 @@
 #include "WindowFixture.h"
+#include "app/SaveNotes.h"
 #include "tray/TrayIcon.h"
 #include "window/ContentBox.h"
 #include "window/StartupHandlers.h"
@@ -119,6 +120,31 @@ private slots:
         QCOMPARE(f.window.contentBox(0)->text(), QString("eins"));
         QCOMPARE(f.window.contentBox(2)->text(), QString("drei"));
         QCOMPARE(f.store.log, kReadOrder);
+    }
+
+    // A note the store would not give at start is never written over: not by
+    // the hint, not by a save, not by typing; it is read again at the next
+    // activation and the user is told.
+    void aNoteThatFailedToLoadIsNeverWrittenUntilRead()
+    {
+        WindowFixture f;
+        f.store.set("Pindel1", "die echte Notiz");
+        f.store.refuse("Pindel1");
+        QVERIFY(Startup::loadStep(f.ctx));
+        ContentBox* card1 = f.window.contentBox(0);
+        QVERIFY(!card1->isLoaded());
+        QVERIFY(card1->text().isEmpty()); // no hint in place of the note
+        QVERIFY(card1->editor()->isReadOnly());
+        QVERIFY(f.reporter.lastMessage().contains("Karte 1"));
+        QVERIFY(!SaveNotes::now(f.ctx, true));
+        QCOMPARE(f.idle().value("Pindel1"), QString("die echte Notiz"));
+        QVERIFY(!f.store.log.contains("write Pindel1"));
+
+        f.store.refuseNothing();
+        Startup::activation(f.ctx);
+        QVERIFY(card1->isLoaded());
+        QVERIFY(!card1->editor()->isReadOnly());
+        QCOMPARE(card1->text(), QString("die echte Notiz"));
     }
 
     void activationUsesTheLoadSizeForMissingGeometry()

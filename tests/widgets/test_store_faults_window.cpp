@@ -7,6 +7,8 @@
 #include "window/MainWindow.h"
 #include "window/StartupHandlers.h"
 
+#include "app/SaveNotes.h"
+#include "store/SerializedStore.h"
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -24,12 +26,18 @@ class TestStoreFaultsWindow : public QObject
     struct Setup
     {
         QTemporaryDir dir;
-        SqliteStore store{dir.filePath("MIRTAL/store.sqlite3")};
+        SqliteStore store;
+        SerializedStore serialized{store};
         Module1 module;
         FailureReporter reporter;
         MainWindow window;
-        HandlerContext ctx{window, store, module, reporter};
-        Setup() { module.mainWindow = &window; }
+        HandlerContext ctx{window, serialized, module, reporter};
+        // A new store in a folder of its own, or the next run on an existing one.
+        explicit Setup(const QString& path = {})
+            : store(path.isEmpty() ? dir.filePath("MIRTAL/store.sqlite3") : path)
+        {
+            module.mainWindow = &window;
+        }
     };
 
     static QString bigNote(qsizetype size)
@@ -91,14 +99,12 @@ private slots:
         clock.start();
         box->editor()->paste();
         const qint64 pasteMs = clock.restart();
-        QVERIFY(!Closing::focusLoss(s.ctx));
+        QVERIFY(!SaveNotes::now(s.ctx, false));
         const qint64 saveMs = clock.restart();
-        QVERIFY(!Closing::focusLoss(s.ctx));
+        QVERIFY(!SaveNotes::now(s.ctx, false));
         const qint64 unchangedSaveMs = clock.restart();
 
-        Setup next;
-        next.store.~SqliteStore();
-        new (&next.store) SqliteStore(s.store.path());
+        Setup next(s.store.path());
         clock.restart();
         QVERIFY(!Startup::loadStep(next.ctx));
         const qint64 loadMs = clock.restart();

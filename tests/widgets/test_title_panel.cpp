@@ -1,3 +1,4 @@
+#include "AppFixture.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
 #include "cards/CardPrinter.h"
@@ -8,12 +9,6 @@
 #include <QtTest>
 
 namespace {
-
-class NoPrinter : public CardPrinter
-{
-public:
-    void print(const QString&) override {}
-};
 
 // Whether the panel is open, whatever card is current (a panel on a page that
 // is not shown is still open).
@@ -239,9 +234,9 @@ private slots:
 
     void aRefusedWriteIsToldToTheUser()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         store.refuse("Pindel6");
         MainWindow& w = app.window();
         w.tabStrip()->tabRow()->setCurrentIndex(2);
@@ -255,9 +250,9 @@ private slots:
 
     void aRealDoubleClickOnTheTabRowOpensThatCardsPanel()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         MainWindow& w = app.window();
         showAndActivate(w);
         giveCaptions(w); // after activation, which puts the stored titles on the tabs
@@ -276,7 +271,7 @@ private slots:
         QVERIFY(row->rect().contains(free));
         doubleClick(row, free);
         QCOMPARE(openPanels(w), (QList<bool>{false, true, true}));
-        QVERIFY(writes(store.log).isEmpty());
+        QVERIFY(writes(a.idle().log).isEmpty());
     }
 
     void theDoubleClickMovesNoFocusAndSelectsNoText_data()
@@ -289,9 +284,9 @@ private slots:
     void theDoubleClickMovesNoFocusAndSelectsNoText()
     {
         QFETCH(bool, focusInContent);
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         MainWindow& w = app.window();
         showAndActivate(w);
         QWidget* focused =
@@ -310,9 +305,9 @@ private slots:
 
     void enterAndEscapeInTheTitleBoxNeitherConfirmNorCancel()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         MainWindow& w = app.window();
         showAndActivate(w);
         emit w.tabStrip()->doubleClicked();
@@ -322,15 +317,15 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return);
         QTest::keyClick(box, Qt::Key_Escape);
         QVERIFY(isOpen(w, 0));
-        QVERIFY(writes(store.log).isEmpty());
+        QVERIFY(writes(a.idle().log).isEmpty());
         QCOMPARE(w.tabStrip()->caption(0), QString("Karte #1"));
     }
 
     void anOpenPanelSurvivesTabChangesAndHidingTheWindow()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         MainWindow& w = app.window();
         showAndActivate(w);
         w.tabStrip()->tabRow()->setCurrentIndex(1);

@@ -1,3 +1,4 @@
+#include "AppFixture.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
 #include "cards/CardPrinter.h"
@@ -17,6 +18,11 @@
 
 namespace {
 
+int countOf(const QStringList& log, const QString& entry)
+{
+    return int(log.count(entry));
+}
+
 const QStringList kCloseWrites{"write Pindel1", "write Pindel3", "write Pindel4", "write left",
                                "write top",     "write width",   "write height"};
 
@@ -32,12 +38,6 @@ void showAndActivate(QWidget& w)
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
 }
-
-class NoPrinter : public CardPrinter
-{
-public:
-    void print(const QString&) override {}
-};
 
 } // namespace
 
@@ -95,43 +95,26 @@ private slots:
     {
         WindowFixture f;
         f.window.contentBox(2)->setText("drei");
-        QVERIFY(!Closing::focusLoss(f.ctx));
-        QCOMPARE(f.store.log, QStringList({"write Pindel1", "write Pindel3", "write Pindel4"}));
+        Closing::focusLoss(f.ctx, &f.window);
+        QCOMPARE(f.idle().log, QStringList({"write Pindel1", "write Pindel3", "write Pindel4"}));
         QCOMPARE(f.store.value("Pindel4"), QString("drei"));
     }
 
     void deactivatingTheShownWindowSavesTheContents()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        PindelApp& app = a.app;
         app.start();
         showAndActivate(app.window());
-        QTest::qWait(50);
+        QTRY_VERIFY(countOf(a.idle().log, "read Pindel1") == 2); // activation has run
         app.window().contentBox(0)->setFocus();
         QTest::keyClicks(app.window().contentBox(0)->editor(), "neu");
-        store.log.clear();
+        a.idle().log.clear();
         QWidget other;
         showAndActivate(other);
-        QTRY_VERIFY(store.log.contains("write Pindel1"));
-        QVERIFY(store.value("Pindel1").endsWith("neu") || store.value("Pindel1").startsWith("neu"));
-        QVERIFY(!store.log.contains("write left"));
-    }
-
-    void focusLossWithASerializedStoreWritesInTheBackground()
-    {
-        RecordingStore inner;
-        SerializedStore store(inner);
-        NoPrinter printer;
-        PindelApp app(store, printer);
-        app.start();
-        showAndActivate(app.window());
-        QTest::qWait(50);
-        store.waitUntilIdle();
-        app.window().contentBox(2)->setText("drei");
-        QWidget other;
-        showAndActivate(other);
-        QTRY_VERIFY_WITH_TIMEOUT((store.waitUntilIdle(), inner.value("Pindel4") == "drei"), 5000);
+        QTRY_VERIFY(a.idle().log.contains("write Pindel1"));
+        QVERIFY(a.store.value("Pindel1").endsWith("neu") || a.store.value("Pindel1").startsWith("neu"));
+        QVERIFY(!a.store.log.contains("write left"));
         QCOMPARE(app.reporter().toldCount(), 0);
     }
 
@@ -190,7 +173,7 @@ private slots:
         QTest::keyClicks(f.window.contentBox(1)->editor(), "neu ");
         RestoreHandler::restore(f.ctx); // the tray icon clicked again
         QCOMPARE(f.window.contentBox(1)->text(), QString("neu alt"));
-        QCOMPARE(f.store.value("Pindel3"), QString("neu alt"));
+        QCOMPARE(f.idle().value("Pindel3"), QString("neu alt"));
     }
 
     void restoreOfAShownWindowThatCannotSaveLeavesTheBoxes()
@@ -201,7 +184,15 @@ private slots:
         f.store.refuse("Pindel1");
         RestoreHandler::restore(f.ctx);
         QCOMPARE(f.window.contentBox(0)->text(), QString("ungespeichert"));
-        QCOMPARE(f.reporter.toldCount(), 1);
+        QTRY_COMPARE(f.reporter.toldCount(), 1);
+        // Minimised, nothing is saved before the reload, and the typing still
+        // stays, undo history and all.
+        f.window.showMinimized();
+        f.store.refuseNothing();
+        f.store.set("Pindel1", "aus dem Speicher");
+        RestoreHandler::restore(f.ctx);
+        QCOMPARE(f.window.contentBox(0)->text(), QString("ungespeichert"));
+        QVERIFY(f.window.contentBox(0)->editor()->document()->isUndoAvailable());
     }
 
     void resizeFollowsTheWindow_data()
