@@ -92,7 +92,10 @@ void SqliteStore::noticeFileChangedUnderUs()
     if (now && m_openedFile && *now != *m_openedFile) {
         // Replaced by rename: from now on the file at the path counts. What
         // it holds is compared with what this program last saw before any
-        // note is written (NoteStore::saveNote).
+        // note is written (NoteStore::saveNote). The journal beside it is
+        // still the old file's: emptied into the old file first, it cannot
+        // be played into the new one.
+        m_db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
         closeConnection();
     }
 }

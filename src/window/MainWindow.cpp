@@ -114,6 +114,8 @@ void MainWindow::createControls()
     m_notice->setWordWrap(true);
     m_notice->setAutoFillBackground(true);
     m_notice->setFrameShape(QFrame::Box);
+    m_notice->setToolTip(QStringLiteral("Klicken zum Schließen"));
+    m_notice->installEventFilter(this);
     m_notice->hide();
 }
 
@@ -287,6 +289,8 @@ QString MainWindow::notice() const
 
 void MainWindow::hideToTray()
 {
+    // Closing the window is the user's answer to a notice on it.
+    m_notice->hide();
     if (TrayIcon::isTrayAvailable())
         hide();
     else
@@ -298,6 +302,16 @@ void MainWindow::setVisible(bool visible)
     if (visible)
         buildEditors();
     QWidget::setVisible(visible);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click on a notice puts it away: it must not keep covering the note.
+    if (watched == m_notice && event->type() == QEvent::MouseButtonPress) {
+        m_notice->hide();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool MainWindow::event(QEvent* event)

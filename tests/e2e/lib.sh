@@ -32,6 +32,7 @@ trap _cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    [[ -s "$E2E_TMP/orbo.log" ]] && { echo "--- the program said:" >&2; tail -n 20 "$E2E_TMP/orbo.log" >&2; }
     screenshot "failure" || true
     exit 1
 }
@@ -147,4 +148,48 @@ store_set() {
 screenshot() {
     [[ -n "${DISPLAY:-}" ]] || return 0
     import -window root "$ARTIFACTS/${E2E_NAME:-e2e}-$1.png" 2>/dev/null
+}
+
+# store_lock [exclusive]: another program holds the store's write lock (or,
+# exclusive, every lock: reads fail too) until store_unlock.
+store_lock() {
+    local begin="BEGIN IMMEDIATE;"
+    [[ "${1:-}" == exclusive ]] && begin="PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT count(*) FROM settings;"
+    rm -f "$E2E_TMP/lock.fifo" "$E2E_TMP/lock.out"
+    mkfifo "$E2E_TMP/lock.fifo"
+    sqlite3 "$STORE" <"$E2E_TMP/lock.fifo" >"$E2E_TMP/lock.out" 2>&1 &
+    _LOCK_PID=$!
+    _pids+=("$_LOCK_PID")
+    exec 7>"$E2E_TMP/lock.fifo"
+    echo "$begin SELECT 'locked';" >&7
+    wait_until 5 grep -q '^locked' "$E2E_TMP/lock.out" || fail "could not lock the store: $(cat "$E2E_TMP/lock.out")"
+}
+
+store_unlock() {
+    # .quit: programs started meanwhile hold the pipe open too.
+    printf 'COMMIT;\n.quit\n' >&7
+    exec 7>&-
+    wait "$_LOCK_PID" 2>/dev/null || true
+}
+
+# orbo_log_has TEXT: the program said so (stderr carries every message).
+orbo_log_has() { grep -qF -- "$1" "$E2E_TMP/orbo.log"; }
+
+# type_into_card N TEXT: the shown window, card N, text typed at its end.
+type_into_card() {
+    click_tab "$1"
+    click_content
+    xdotool key ctrl+End
+    xdotool type --delay 15 "$2"
+}
+
+# stored_is KEY VALUE: the store holds exactly VALUE under KEY (for wait_until).
+stored_is() { [[ "$(store_value "$1")" == "$2" ]]; }
+
+# show_again: brings the window back as a second start does (a tray balloon
+# telling of a failure may cover the tray icon for a few seconds).
+show_again() {
+    timeout 15 "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 || fail "the second start ended with status $?"
+    wait_until 5 window_is_viewable || fail "the window did not come back"
+    sleep 0.5
 }
