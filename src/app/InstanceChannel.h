@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 // The line a later start sends to the running copy, and the copy's answer.
 // The running copy listens under a name in a folder only its user can enter;
@@ -27,8 +28,10 @@ public:
     bool listen(const QString& name, QString* error);
 
     // One attempt at asking the copy listening under name to show its
-    // window; true once it answered. Waits at most timeoutMs.
-    static bool askToShow(const QString& name, int timeoutMs, QString* error);
+    // window; true once it answered. Waits at most timeoutMs, and gives up
+    // sooner once stillWorthWaiting (asked every 100 ms) says no.
+    static bool askToShow(const QString& name, int timeoutMs, QString* error,
+                          const std::function<bool()>& stillWorthWaiting = {});
 
 signals:
     // A later start asked for the window (already answered).

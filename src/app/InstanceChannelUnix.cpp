@@ -18,6 +18,7 @@ namespace {
 // A request is one short line; anything longer is not ours. Sending never
 // raises SIGPIPE: a caller that went away must not end the running copy.
 constexpr qsizetype kMaxLine = 64;
+constexpr qint64 kAskAgainMs = 100;
 
 QString systemError(int error)
 {
@@ -136,7 +137,8 @@ bool InstanceChannel::listen(const QString& name, QString* error)
     return true;
 }
 
-bool InstanceChannel::askToShow(const QString& name, int timeoutMs, QString* error)
+bool InstanceChannel::askToShow(const QString& name, int timeoutMs, QString* error,
+                                const std::function<bool()>& stillWorthWaiting)
 {
     sockaddr_un address;
     if (!addressFor(name, &address, error))
@@ -153,8 +155,13 @@ bool InstanceChannel::askToShow(const QString& name, int timeoutMs, QString* err
     QByteArray reply;
     while (!reply.contains('\n') && reply.size() < kMaxLine) {
         pollfd wait{socket.fd, POLLIN, 0};
-        const int ready = ::poll(&wait, 1, int(qMax<qint64>(0, deadline.remainingTime())));
+        const qint64 slice = qMin<qint64>(kAskAgainMs, qMax<qint64>(0, deadline.remainingTime()));
+        const int ready = ::poll(&wait, 1, int(slice));
         if (ready < 0 && errno == EINTR)
+            continue;
+        // A connection is taken while the copy is stopped or still starting,
+        // so the wait is cut into slices in which the caller may give up.
+        if (ready == 0 && !deadline.hasExpired() && (!stillWorthWaiting || stillWorthWaiting()))
             continue;
         if (ready <= 0) {
             *error = ready == 0 ? QStringLiteral("keine Antwort") : systemError(errno);

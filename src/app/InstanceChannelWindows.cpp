@@ -51,7 +51,8 @@ bool InstanceChannel::listen(const QString& name, QString* error)
     return true;
 }
 
-bool InstanceChannel::askToShow(const QString& name, int timeoutMs, QString* error)
+bool InstanceChannel::askToShow(const QString& name, int timeoutMs, QString* error,
+                                const std::function<bool()>& stillWorthWaiting)
 {
     QDeadlineTimer deadline(timeoutMs);
     auto remaining = [&] { return int(qMax<qint64>(1, deadline.remainingTime())); };
@@ -60,8 +61,14 @@ bool InstanceChannel::askToShow(const QString& name, int timeoutMs, QString* err
     if (socket.waitForConnected(remaining())) {
         socket.write(showRequest);
         socket.waitForBytesWritten(remaining());
+        // Waited for in slices in which the caller may give up.
         while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
-               socket.waitForReadyRead(remaining())) {
+               !deadline.hasExpired()) {
+            if (!socket.waitForReadyRead(qMin(100, remaining())) &&
+                socket.error() != QLocalSocket::SocketTimeoutError)
+                break;
+            if (stillWorthWaiting && !stillWorthWaiting())
+                break;
         }
         if (socket.canReadLine() && socket.readLine() == shownReply)
             return true;

@@ -4,14 +4,18 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class InstanceChannel;
 
-// One running copy per user and store: two copies writing the same keys would
-// silently lose one copy's edits. The first copy holds a lock file and listens
-// on a local socket, both in a folder only this user can enter; a later start
-// asks it to bring its window back and then ends. A lock left behind by a
-// copy that crashed is recognised as stale (its process is gone) and taken.
+// One running copy per store: two copies would each write the texts they
+// loaded over the other's edits. The guard belongs to the store, not to the
+// session: the lock file lies beside the store in its folder, which only this
+// user may enter, so neither another environment (another terminal, su, ssh,
+// no runtime folder) nor another user can get around it. The running copy
+// listens on a local socket there too; a later start asks it to bring its
+// window back and ends. A lock left by a copy that crashed names a process
+// that is gone and is taken over.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -19,20 +23,33 @@ public:
     enum class Claim {
         Running,     // this is the one copy: it holds the lock and listens
         AnotherRuns, // another copy holds the lock: hand over to it
-        Unguarded,   // no private place for the lock: run, but unguarded
+        Refused,     // no safe place for the lock: do not run at all
     };
 
-    // storePath names the store this copy works on; each store has its own
-    // lock and socket, so users and separate stores never meet.
+    enum class HandOver {
+        Shown,        // the running copy showed its window
+        HolderGone,   // the copy holding the lock ended meanwhile
+        Stopped,      // the copy is stopped (SIGSTOP) and cannot answer
+        NotAnswering, // no answer before the deadline, or unreachable
+    };
+
+    // A copy loading huge notes may take seconds before it answers.
+    static constexpr int answerTimeoutMs = 10000;
+    // A copy seen stopped this long is reported without waiting further.
+    static constexpr int stoppedTimeoutMs = 1000;
+
     explicit SingleInstance(const QString& storePath, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // The one call at start: empty when this copy is to run; otherwise the
+    // status to end with, 0 once the running copy showed its window, 1 after
+    // telling the user (message box and stderr) why this start cannot run.
+    std::optional<int> settle();
+
     Claim claim();
+    // Asks the copy holding the lock to show its window.
+    HandOver handOver(int timeoutMs = answerTimeoutMs);
 
-    // Asks the running copy to show its window; true once it confirmed.
-    bool handOver(int timeoutMs = 10000);
-
-    QString folder() const { return m_folder; }
     QString lockPath() const;
     QString serverName() const;
     // Why the last claim() or handOver() did not go as planned.
@@ -43,12 +60,19 @@ signals:
     void showRequested();
 
 private:
-    bool makeFolderPrivate();
+    struct Holder;
+    Holder holder() const;
+    bool prepareFolder();
+    bool socketFolderReady();
     void listen();
+    QString explain(HandOver outcome) const;
+    static void tellUser(const QString& message);
 
+    QString m_storePath;
     QString m_folder;
-    QString m_id;
     QString m_problem;
+    qint64 m_holderPid = 0;
+    QString m_holderHost;
     std::unique_ptr<QLockFile> m_lock;
     InstanceChannel* m_channel = nullptr;
 };

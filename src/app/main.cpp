@@ -8,7 +8,6 @@
 #include "store/StoreLocation.h"
 
 #include <QApplication>
-#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -16,21 +15,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     ProcessSetup::describeApplication(app);
 
-    // A second start brings the running copy's window back and ends.
+    // One copy per store: a second start brings the running copy's window
+    // back, or tells the user why it cannot, and ends.
     SingleInstance instance(StoreLocation::defaultPath());
-    switch (instance.claim()) {
-    case SingleInstance::Claim::Running:
-        break;
-    case SingleInstance::Claim::AnotherRuns:
-        if (instance.handOver())
-            return 0;
-        std::fprintf(stderr, "orbo: Pindel läuft schon, antwortet aber nicht: %s\n",
-                     instance.problem().toLocal8Bit().constData());
-        return 1;
-    case SingleInstance::Claim::Unguarded:
-        std::fprintf(stderr, "orbo: %s\n", instance.problem().toLocal8Bit().constData());
-        break;
-    }
+    if (const auto exitCode = instance.settle())
+        return *exitCode;
 
     SqliteStore store(StoreLocation::defaultPath());
     // Every access runs on one worker, in order; autosave writes there

@@ -23,7 +23,8 @@ _pids=()
 _cleanup() {
     local i
     for ((i = ${#_pids[@]} - 1; i >= 0; i--)); do
-        kill "${_pids[i]}" 2>/dev/null || true
+        # A stopped process would never end, and wait would hang.
+        kill "${_pids[i]}" 2>/dev/null && kill -CONT "${_pids[i]}" 2>/dev/null || true
         wait "${_pids[i]}" 2>/dev/null || true
     done
     rm -rf "$E2E_TMP"
