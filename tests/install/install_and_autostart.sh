@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # `cmake --install` into a private prefix: the program, a valid desktop entry,
-# the icon in the hicolor theme (the same picture as the window's), valid
+# the icons in the hicolor theme (at 32x32 the window's picture), valid
 # AppStream metainfo; then the autostart helper against a private
 # XDG_CONFIG_HOME.
 set -euo pipefail
@@ -17,7 +17,7 @@ cmake --install "$BUILD_DIR" --prefix "$prefix" >"$tmp/install.log" || { cat "$t
 [[ -x "$prefix/bin/orbo" ]] || fail "bin/orbo is missing"
 [[ -x "$prefix/bin/orbo-autostart" ]] || fail "bin/orbo-autostart is missing"
 entry="$prefix/share/applications/orbo.desktop"
-icon="$prefix/share/icons/hicolor/32x32/apps/orbo.png"
+icons="$prefix/share/icons/hicolor"
 metainfo="$prefix/share/metainfo/de.mirtal.Pindel.metainfo.xml"
 
 desktop-file-validate "$entry" || fail "the desktop entry does not validate"
@@ -28,7 +28,12 @@ key() { sed -n "/^\[Desktop Entry\]/,/^\[/s/^$2=//p" "$1"; }
 [[ "$(key "$entry" Exec)" == "orbo" ]] || fail "Exec is '$(key "$entry" Exec)'"
 [[ "$(key "$entry" Icon)" == "orbo" ]] || fail "Icon is '$(key "$entry" Icon)'"
 [[ "$(key "$entry" Categories)" == *Utility\;* ]] || fail "Categories lack Utility"
-cmp -s "$icon" "$SOURCE_DIR/resources/pictures/picture2.png" || fail "the installed icon is not picture 2"
+cmp -s "$icons/32x32/apps/orbo.png" "$SOURCE_DIR/resources/pictures/picture2.png" || fail "the 32x32 icon is not picture 2"
+for size in 16 22 24 48 64 128 256; do
+    [[ "$(identify -format %wx%h "$icons/${size}x${size}/apps/orbo.png")" == "${size}x${size}" ]] ||
+        fail "no ${size}x${size} icon"
+done
+[[ -f "$icons/scalable/apps/orbo.svg" ]] || fail "no scalable icon"
 
 appstreamcli validate --no-net "$metainfo" || fail "the metainfo does not validate"
 grep -q '<launchable type="desktop-id">orbo.desktop</launchable>' "$metainfo" || fail "metainfo names another desktop entry"
