@@ -25,7 +25,8 @@ desktop-file-validate "$entry" || fail "the desktop entry does not validate"
 key() { sed -n "/^\[Desktop Entry\]/,/^\[/s/^$2=//p" "$1"; }
 [[ "$(key "$entry" Name)" == "Pindel" ]] || fail "Name is '$(key "$entry" Name)'"
 [[ "$(key "$entry" Comment)" == "Daten 'Notizzettel'" ]] || fail "Comment is '$(key "$entry" Comment)'"
-[[ "$(key "$entry" Exec)" == "orbo" ]] || fail "Exec is '$(key "$entry" Exec)'"
+# Launchers start the program by its full path, quoted for the blank in the prefix.
+[[ "$(key "$entry" Exec)" == "\"$prefix/bin/orbo\"" ]] || fail "Exec is '$(key "$entry" Exec)'"
 [[ "$(key "$entry" Icon)" == "orbo" ]] || fail "Icon is '$(key "$entry" Icon)'"
 [[ "$(key "$entry" Categories)" == *Utility\;* ]] || fail "Categories lack Utility"
 cmp -s "$icons/32x32/apps/orbo.png" "$SOURCE_DIR/resources/pictures/picture2.png" || fail "the 32x32 icon is not picture 2"
@@ -68,11 +69,18 @@ if "$helper" bogus 2>/dev/null; then fail "an unknown command succeeded"; fi
 PATH="$prefix/bin:$PATH" XDG_DATA_DIRS="$tmp/none" XDG_DATA_HOME="$tmp/none" \
     bash "$SOURCE_DIR/scripts/autostart.sh" enable >/dev/null || fail "enable from the source tree"
 [[ "$(key "$autostart" Exec)" == "\"$prefix/bin/orbo\"" ]] || fail "source-tree Exec is '$(key "$autostart" Exec)'"
-# Without the program anywhere, enable refuses and writes nothing.
+# Without the program anywhere, enable refuses and writes nothing. The PATH
+# holds only the tools the helper uses, so an orbo installed system-wide
+# does not count.
 rm -f "$autostart"
-if PATH=/usr/bin:/bin XDG_DATA_DIRS="$tmp/none" XDG_DATA_HOME="$tmp/none" \
-    bash "$SOURCE_DIR/scripts/autostart.sh" enable 2>/dev/null; then
+mkdir "$tmp/tools"
+for tool in bash basename chmod dirname grep mkdir mktemp mv rm sed; do
+    ln -s "$(command -v "$tool")" "$tmp/tools/$tool"
+done
+if PATH="$tmp/tools" XDG_DATA_DIRS="$tmp/none" XDG_DATA_HOME="$tmp/none" \
+    bash "$SOURCE_DIR/scripts/autostart.sh" enable 2>"$tmp/enable.err"; then
     fail "enable succeeded without the program"
 fi
+grep -q "orbo was not found" "$tmp/enable.err" || fail "enable failed for another cause: $(cat "$tmp/enable.err")"
 [[ ! -e "$autostart" ]] || fail "a failed enable wrote an entry"
 echo "ok"
