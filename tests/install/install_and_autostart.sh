@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` into a private prefix: the program, a valid desktop entry,
 # the icons in the hicolor theme (at 32x32 the window's picture), valid
-# AppStream metainfo; then the autostart helper against a private
+# AppStream metainfo, the manual pages; then the autostart helper against a private
 # XDG_CONFIG_HOME.
 set -euo pipefail
 : "${BUILD_DIR:?the build directory}"
@@ -35,6 +35,9 @@ for size in 16 22 24 48 64 128 256; do
         fail "no ${size}x${size} icon"
 done
 [[ -f "$icons/scalable/apps/orbo.svg" ]] || fail "no scalable icon"
+for page in orbo orbo-autostart; do
+    gzip -t "$prefix/share/man/man1/$page.1.gz" || fail "no manual page $page(1)"
+done
 
 appstreamcli validate --no-net "$metainfo" || fail "the metainfo does not validate"
 grep -q '<launchable type="desktop-id">orbo.desktop</launchable>' "$metainfo" || fail "metainfo names another desktop entry"
