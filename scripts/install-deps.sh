@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12.
-#   scripts/install-deps.sh          build and run
-#   scripts/install-deps.sh --test   also what the tests need (a headless
-#                                    desktop with a tray, CUPS with a PDF printer)
+#   scripts/install-deps.sh            build and run
+#   scripts/install-deps.sh --package  also what building the Debian package needs
+#   scripts/install-deps.sh --test     also what the tests need (a headless
+#                                      desktop with a tray, CUPS with a PDF
+#                                      printer, the package's checks)
 set -euo pipefail
 
 packages=(qt6-base-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-core)
-if [[ "${1:-}" == "--test" ]]; then
-    packages+=(sqlite3 xvfb icewm xdotool wmctrl x11-utils imagemagick
+package_tools=(dpkg-dev gzip)
+case "${1:-}" in
+--package)
+    packages+=("${package_tools[@]}")
+    ;;
+--test)
+    packages+=("${package_tools[@]}" sqlite3 xvfb icewm xdotool wmctrl x11-utils imagemagick
                cups printer-driver-cups-pdf poppler-utils
-               binutils-mingw-w64-x86-64 desktop-file-utils appstream clang libclang-rt-14-dev)
-fi
+               binutils-mingw-w64-x86-64 desktop-file-utils appstream clang libclang-rt-14-dev
+               lintian appstream-compose libglib2.0-bin man-db)
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
