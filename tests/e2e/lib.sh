@@ -194,3 +194,17 @@ show_again() {
     wait_until 5 window_is_viewable || fail "the window did not come back"
     sleep 0.5
 }
+
+# run_cases NAME...: runs each case (a function) on its own store and
+# program, or only the one named in E2E_ONLY (to see one case fail alone).
+run_cases() {
+    local name
+    for name in "$@"; do
+        [[ -z "${E2E_ONLY:-}" || "$E2E_ONLY" == "$name" ]] || continue
+        echo "case $name"
+        "$name"
+        orbo_stop
+        rm -rf "$(dirname "$STORE")"
+        : >"$E2E_TMP/orbo.log"
+    done
+}

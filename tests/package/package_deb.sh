@@ -86,13 +86,8 @@ appstreamcli compose --no-net --origin=pindel --result-root="$E2E_TMP/catalog" -
 entry=/usr/share/applications/orbo.desktop
 desktop_start
 PATH=/nonexistent /usr/bin/gio launch "$entry" >>"$E2E_TMP/orbo.log" 2>&1 || fail "gio launch $entry"
-lock_pid() {
-    local lock
-    for lock in "$XDG_RUNTIME_DIR/orbo-$(id -u)"/*.lock; do
-        [[ -s "$lock" ]] && head -n1 "$lock" && return 0
-    done
-    return 1
-}
+# The running copy's lock lies beside its store and names its process.
+lock_pid() { [[ -s "$STORE.lock" ]] && head -n1 "$STORE.lock"; }
 wait_until 10 lock_pid >/dev/null || fail "the launched program took no lock: $(cat "$E2E_TMP/orbo.log")"
 ORBO_PID=$(lock_pid)
 _pids+=("$ORBO_PID")
