@@ -1,19 +1,22 @@
 #include "app/PindelApp.h"
 
-#include "app/Autosave.h"
-#include "app/SaveNotes.h"
-#include "cards/PrintHandler.h"
-#include "cards/TitlePanel.h"
+#include "handlers/Autosave.h"
+#include "handlers/Closing.h"
+#include "handlers/MarqueeTick.h"
+#include "handlers/Print.h"
+#include "handlers/Resize.h"
+#include "handlers/Restore.h"
+#include "handlers/SaveNotes.h"
+#include "handlers/Startup.h"
+#include "handlers/TitlePanel.h"
+#include "platform/SessionEndSignals.h"
+#include "platform/SingleInstance.h"
 #include "store/RescueFiles.h"
 #include "store/SerializedStore.h"
-#include "tray/MarqueeTick.h"
-#include "tray/RestoreHandler.h"
-#include "tray/TrayIcon.h"
-#include "window/ClosingHandlers.h"
-#include "window/MainWindow.h"
-#include "window/ResizeHandler.h"
-#include "window/StartupHandlers.h"
-#include "window/TabStrip.h"
+#include "store/SqliteStore.h"
+#include "ui/MainWindow.h"
+#include "ui/TabStrip.h"
+#include "ui/TrayIcon.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -23,9 +26,8 @@
 
 PindelApp::PindelApp(SerializedStore& store, CardPrinter& printer, QObject* parent)
     : QObject(parent), m_store(store), m_printer(printer),
-      m_window(std::make_unique<MainWindow>()), m_context{*m_window, m_store, m_module, m_reporter}
+      m_window(std::make_unique<MainWindow>()), m_context{*m_window, m_store, m_marquee, m_reporter}
 {
-    m_module.mainWindow = m_window.get();
     m_reporter.setUserSink([this](const QString& message) { tellUser(message); });
     m_autosave = std::make_unique<Autosave>(m_context);
     connectHandlers();
@@ -63,7 +65,7 @@ void PindelApp::connectHandlers()
                     m_autosave->retrySoon();
             });
     });
-    connect(&w, &MainWindow::resized, this, [this] { ResizeHandler::apply(*m_window); });
+    connect(&w, &MainWindow::resized, this, [this] { Resize::apply(*m_window); });
     connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });
     connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
@@ -76,7 +78,7 @@ void PindelApp::connectHandlers()
         connect(c.printButton, &QPushButton::clicked, this, [this, card] {
             // Each click asks for a print, so each failed one is told: a panel
             // that merely stays open would say nothing.
-            const auto failure = PrintHandler::print(m_context, m_printer, card);
+            const auto failure = Print::print(m_context, m_printer, card);
             if (failure)
                 m_reporter.clear();
             report(failure);
@@ -102,6 +104,18 @@ void PindelApp::saveAtEnd()
         m_exitStatus = 1;
 }
 
+void PindelApp::listenTo(SqliteStore& store, SingleInstance& instance, SessionEndSignals& sessionEnd)
+{
+    // Notices come from the store's worker; they are told on the event loop,
+    // once the tray icon can carry them.
+    store.setNoticeSink([this](const QString& notice) {
+        QMetaObject::invokeMethod(
+            this, [this, notice] { m_reporter.report(notice); }, Qt::QueuedConnection);
+    });
+    connect(&instance, &SingleInstance::showRequested, this, &PindelApp::restoreFromTray);
+    connect(&sessionEnd, &SessionEndSignals::requested, this, &PindelApp::endSession);
+}
+
 void PindelApp::start()
 {
     if (auto failure = Startup::loadStep(m_context)) {
@@ -118,7 +132,7 @@ void PindelApp::start()
 
 void PindelApp::restoreFromTray()
 {
-    RestoreHandler::restore(m_context);
+    Restore::restore(m_context);
 }
 
 void PindelApp::onCloseRequested(QCloseEvent* event)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/FailureReporter.h"
-#include "app/HandlerContext.h"
-#include "app/Module1.h"
+#include "core/Marquee.h"
+#include "handlers/FailureReporter.h"
+#include "handlers/HandlerContext.h"
 
 #include <QObject>
 #include <memory>
@@ -10,6 +10,9 @@
 
 class Autosave;
 class CardPrinter;
+class SessionEndSignals;
+class SingleInstance;
+class SqliteStore;
 class MainWindow;
 class SerializedStore;
 class QCloseEvent;
@@ -22,6 +25,11 @@ class PindelApp : public QObject
 public:
     PindelApp(SerializedStore& store, CardPrinter& printer, QObject* parent = nullptr);
     ~PindelApp() override;
+
+    // What reaches the program from outside its window: notices of the store
+    // (a damaged file moved aside, a backup made), a later start asking for
+    // the window, and the end of the session.
+    void listenTo(SqliteStore& store, SingleInstance& instance, SessionEndSignals& sessionEnd);
 
     // Runs the load step. When it fails, the window is left on screen so that
     // activation completes start-up once it becomes active. Tells the user
@@ -36,7 +44,7 @@ public:
     int exitStatus() const { return m_exitStatus; }
 
     MainWindow& window() { return *m_window; }
-    Module1& module() { return m_module; }
+    MarqueeState& marquee() { return m_marquee; }
     FailureReporter& reporter() { return m_reporter; }
     HandlerContext& context() { return m_context; }
 
@@ -52,7 +60,7 @@ private:
 
     SerializedStore& m_store;
     CardPrinter& m_printer;
-    Module1 m_module;
+    MarqueeState m_marquee;
     FailureReporter m_reporter;
     std::unique_ptr<MainWindow> m_window;
     HandlerContext m_context;

@@ -1,11 +1,11 @@
 #include "app/PindelApp.h"
-#include "app/ProcessSetup.h"
-#include "app/SessionEnd.h"
-#include "app/SingleInstance.h"
-#include "cards/CardPrinter.h"
+#include "platform/ProcessSetup.h"
+#include "platform/SessionEndSignals.h"
+#include "platform/SingleInstance.h"
+#include "platform/StoreLocation.h"
+#include "print/CardPrinter.h"
 #include "store/SerializedStore.h"
 #include "store/SqliteStore.h"
-#include "store/StoreLocation.h"
 
 #include <QApplication>
 
@@ -22,21 +22,11 @@ int main(int argc, char* argv[])
         return *exitCode;
 
     SqliteStore store(StoreLocation::defaultPath());
-    // Every access runs on one worker, in order; autosave writes there
-    // without waiting, so huge notes do not freeze the window while saved.
-    SerializedStore serializedStore(store);
+    SerializedStore serializedStore(store); // every access on one worker, in order
     DefaultPrinter printer;
+    SessionEndSignals sessionEnd;
     PindelApp pindel(serializedStore, printer);
-    SessionEnd sessionEnd;
-    QObject::connect(&sessionEnd, &SessionEnd::requested, &pindel, &PindelApp::endSession);
-
-    // Told once the event loop runs, when the tray icon can carry it.
-    store.setNoticeSink([&pindel](const QString& notice) {
-        QMetaObject::invokeMethod(
-            &pindel, [&pindel, notice] { pindel.reporter().report(notice); }, Qt::QueuedConnection);
-    });
-    QObject::connect(&instance, &SingleInstance::showRequested, &pindel, &PindelApp::restoreFromTray);
-
+    pindel.listenTo(store, instance, sessionEnd);
     pindel.start();
     const int status = app.exec();
     return status != 0 ? status : pindel.exitStatus();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/StepFailure.h"
+#include "core/StepFailure.h"
 
 #include <QHash>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "store/RescueFiles.h"
 
-#include "store/PrivateFiles.h"
-#include "store/StoreLocation.h"
+#include "platform/PrivateFiles.h"
+#include "platform/StoreLocation.h"
 
 #include <QDateTime>
 #include <QDir>

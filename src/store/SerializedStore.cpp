@@ -1,6 +1,6 @@
 #include "store/SerializedStore.h"
 
-#include "app/HandlerSteps.h"
+#include "core/HandlerSteps.h"
 
 #include <QPointer>
 #include <future>

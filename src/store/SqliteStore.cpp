@@ -1,6 +1,6 @@
 #include "store/SqliteStore.h"
 
-#include "store/PrivateFiles.h"
+#include "platform/PrivateFiles.h"
 #include "store/StoreRecovery.h"
 
 #include <QDir>

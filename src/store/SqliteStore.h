@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/PrivateFiles.h"
 #include "store/NoteStore.h"
-#include "store/PrivateFiles.h"
 #include "store/SqliteHandle.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "store/StoreRecovery.h"
 
-#include "store/PrivateFiles.h"
+#include "platform/PrivateFiles.h"
 #include "store/SqliteHandle.h"
 
 #include <QDateTime>

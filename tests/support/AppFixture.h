@@ -2,7 +2,7 @@
 
 #include "RecordingStore.h"
 #include "app/PindelApp.h"
-#include "cards/CardPrinter.h"
+#include "print/CardPrinter.h"
 #include "store/SerializedStore.h"
 
 // A printer that takes every print and prints nothing.

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "RecordingStore.h"
-#include "app/FailureReporter.h"
-#include "app/HandlerContext.h"
-#include "app/Module1.h"
+#include "core/Marquee.h"
+#include "handlers/FailureReporter.h"
+#include "handlers/HandlerContext.h"
 #include "store/SerializedStore.h"
-#include "window/MainWindow.h"
-#include "window/TitleBox.h"
+#include "ui/MainWindow.h"
+#include "ui/TitleBox.h"
 
 // A real window on the offscreen platform over the store the program uses
 // (every access in order on one worker) with a recording store behind it:
@@ -16,12 +16,11 @@ struct WindowFixture
 {
     RecordingStore store;
     SerializedStore serialized{store};
-    Module1 module;
+    MarqueeState marquee;
     FailureReporter reporter;
     MainWindow window;
-    HandlerContext ctx{window, serialized, module, reporter};
+    HandlerContext ctx{window, serialized, marquee, reporter};
 
-    WindowFixture() { module.mainWindow = &window; }
     ~WindowFixture() { serialized.waitUntilIdle(); }
 
     RecordingStore& idle()

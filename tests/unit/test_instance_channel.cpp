@@ -1,8 +1,8 @@
 // The line between a later start and the running copy: the request is
 // answered and reported once; anything else is dropped without an answer and
 // without disturbing the listener; asking where nobody listens fails in time.
-#include "app/InstanceChannel.h"
-#include "app/SingleInstance.h"
+#include "platform/InstanceChannel.h"
+#include "platform/SingleInstance.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

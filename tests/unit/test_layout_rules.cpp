@@ -1,7 +1,7 @@
-#include "window/ResizeRule.h"
-#include "window/ScreenReach.h"
-#include "window/Twips.h"
-#include "window/TwipsMemo.h"
+#include "core/ResizeRule.h"
+#include "core/ScreenReach.h"
+#include "core/Twips.h"
+#include "core/TwipsMemo.h"
 
 #include <QtTest>
 #include <cfloat>

@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
-#include "app/Autosave.h"
-#include "app/SaveNotes.h"
-#include "window/ContentBox.h"
+#include "handlers/Autosave.h"
+#include "handlers/SaveNotes.h"
+#include "ui/ContentBox.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
-#include "app/StepFailure.h"
-#include "cards/CardPrinter.h"
-#include "cards/PrintHandler.h"
+#include "core/StepFailure.h"
+#include "handlers/Print.h"
+#include "print/CardPrinter.h"
 #include "store/SerializedStore.h"
-#include "window/ContentBox.h"
-#include "window/TabStrip.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
@@ -104,7 +104,7 @@ private slots:
         }
         f.window.card(card).titleBox->setText("getippt, nicht bestätigt");
 
-        QVERIFY(!PrintHandler::print(f.ctx, printer, card));
+        QVERIFY(!Print::print(f.ctx, printer, card));
 
         QCOMPARE(printer.jobs, QStringList{QString("Inhalt %1").arg(card + 1)});
         QList<bool> expected{true, true, true};
@@ -134,7 +134,7 @@ private slots:
         FakePrinter printer;
         f.window.contentBox(0)->setText(text);
         f.window.card(0).panel->show();
-        QVERIFY(!PrintHandler::print(f.ctx, printer, 0));
+        QVERIFY(!Print::print(f.ctx, printer, 0));
         QCOMPARE(printer.jobs, QStringList{text});
     }
 
@@ -146,7 +146,7 @@ private slots:
         f.window.contentBox(1)->editor()->moveCursor(QTextCursor::End);
         QTest::keyClick(f.window.contentBox(1)->editor(), Qt::Key_Return);
         QTest::keyClicks(f.window.contentBox(1)->editor(), "neu");
-        QVERIFY(!PrintHandler::print(f.ctx, printer, 1));
+        QVERIFY(!Print::print(f.ctx, printer, 1));
         QCOMPARE(printer.jobs, QStringList{"gespeichert\nneu"});
         QVERIFY(f.store.log.isEmpty());
     }
@@ -160,7 +160,7 @@ private slots:
         f.window.card(2).panel->show();
         f.window.card(0).panel->show();
 
-        const auto failure = PrintHandler::print(f.ctx, printer, 2);
+        const auto failure = Print::print(f.ctx, printer, 2);
 
         QVERIFY(failure);
         QVERIFY(failure->startsWith("Drucken fehlgeschlagen"));

@@ -1,9 +1,9 @@
 #include "WindowFixture.h"
-#include "app/SaveNotes.h"
-#include "tray/TrayIcon.h"
-#include "window/ContentBox.h"
-#include "window/StartupHandlers.h"
-#include "window/TabStrip.h"
+#include "handlers/SaveNotes.h"
+#include "handlers/Startup.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
+#include "ui/TrayIcon.h"
 
 #include <QtTest>
 
@@ -95,15 +95,15 @@ private slots:
     {
         WindowFixture f;
         Startup::loadStep(f.ctx);
-        f.module.marquee = {150, 1};
+        f.marquee = {150, 1};
         f.store.set("width", "breit");
         f.store.set("height", "3000");
         f.store.set("Pindel3", "Zwei");
         f.store.log.clear();
         Startup::activation(f.ctx);
         QCOMPARE(f.store.log, kReadOrder);
-        QCOMPARE(f.module.marquee.position, qint64(0));
-        QCOMPARE(f.module.marquee.stopFlag, 0);
+        QCOMPARE(f.marquee.position, qint64(0));
+        QCOMPARE(f.marquee.stopFlag, 0);
         QCOMPARE(f.window.widthTwips(), 5000.0f);
         QCOMPARE(f.window.heightTwips(), 3000.0f);
         QCOMPARE(f.window.contentBox(1)->text(), QString("Zwei"));

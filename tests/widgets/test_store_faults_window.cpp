@@ -1,13 +1,13 @@
-#include "app/FailureReporter.h"
-#include "app/HandlerContext.h"
-#include "app/Module1.h"
+#include "core/Marquee.h"
+#include "handlers/Closing.h"
+#include "handlers/FailureReporter.h"
+#include "handlers/HandlerContext.h"
+#include "handlers/Startup.h"
 #include "store/SqliteStore.h"
-#include "window/ClosingHandlers.h"
-#include "window/ContentBox.h"
-#include "window/MainWindow.h"
-#include "window/StartupHandlers.h"
+#include "ui/ContentBox.h"
+#include "ui/MainWindow.h"
 
-#include "app/SaveNotes.h"
+#include "handlers/SaveNotes.h"
 #include "store/SerializedStore.h"
 #include <QClipboard>
 #include <QCloseEvent>
@@ -28,15 +28,14 @@ class TestStoreFaultsWindow : public QObject
         QTemporaryDir dir;
         SqliteStore store;
         SerializedStore serialized{store};
-        Module1 module;
+        MarqueeState marquee;
         FailureReporter reporter;
         MainWindow window;
-        HandlerContext ctx{window, serialized, module, reporter};
+        HandlerContext ctx{window, serialized, marquee, reporter};
         // A new store in a folder of its own, or the next run on an existing one.
         explicit Setup(const QString& path = {})
             : store(path.isEmpty() ? dir.filePath("MIRTAL/store.sqlite3") : path)
         {
-            module.mainWindow = &window;
         }
     };
 

@@ -1,10 +1,10 @@
 #include "AppFixture.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
-#include "cards/CardPrinter.h"
-#include "cards/TitlePanel.h"
-#include "window/ContentBox.h"
-#include "window/TabStrip.h"
+#include "handlers/TitlePanel.h"
+#include "print/CardPrinter.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
 
 #include <QtTest>
 

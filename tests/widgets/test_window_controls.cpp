@@ -1,11 +1,12 @@
 #include "AppFixture.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
-#include "cards/CardPrinter.h"
-#include "tray/TrayIcon.h"
-#include "window/ContentBox.h"
-#include "window/StartupHandlers.h"
-#include "window/TabStrip.h"
+#include "core/LineBreaks.h"
+#include "handlers/Startup.h"
+#include "print/CardPrinter.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
+#include "ui/TrayIcon.h"
 
 #include <QScrollBar>
 #include <QtTest>
@@ -118,7 +119,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.contentBox(0)->editor()->toPlainText(), QString("eins\nzwei"));
         QCOMPARE(w.contentBox(0)->text(), QString("eins\rzwei"));
-        QCOMPARE(w.contentBox(1)->editor()->toPlainText(), ContentBox::forDisplay(longNote));
+        QCOMPARE(w.contentBox(1)->editor()->toPlainText(), LineBreaks::forDisplay(longNote));
         QCOMPARE(w.contentBox(1)->text(), longNote);
         QVERIFY(w.contentBox(0)->editor()->isVisible());
         QCOMPARE(w.contentBox(0)->editor()->geometry(), QRect(QPoint(), w.contentBox(0)->size()));

@@ -1,16 +1,16 @@
 #include "AppFixture.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
-#include "cards/CardPrinter.h"
+#include "handlers/Closing.h"
+#include "handlers/MarqueeTick.h"
+#include "handlers/Resize.h"
+#include "handlers/Restore.h"
+#include "handlers/Startup.h"
+#include "print/CardPrinter.h"
 #include "store/SerializedStore.h"
-#include "tray/MarqueeTick.h"
-#include "tray/RestoreHandler.h"
-#include "tray/TrayIcon.h"
-#include "window/ClosingHandlers.h"
-#include "window/ContentBox.h"
-#include "window/ResizeHandler.h"
-#include "window/StartupHandlers.h"
-#include "window/TabStrip.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
+#include "ui/TrayIcon.h"
 
 #include <QCloseEvent>
 #include <QtTest>
@@ -121,11 +121,11 @@ private slots:
     void restoreWithAnEmptyStore()
     {
         WindowFixture f;
-        f.module.marquee = {300, 1};
-        RestoreHandler::restore(f.ctx);
+        f.marquee = {300, 1};
+        Restore::restore(f.ctx);
         QVERIFY(f.window.isVisible());
-        QCOMPARE(f.module.marquee.position, qint64(0));
-        QCOMPARE(f.module.marquee.stopFlag, 0);
+        QCOMPARE(f.marquee.position, qint64(0));
+        QCOMPARE(f.marquee.stopFlag, 0);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(f.window.contentBox(i)->text(), QString());
             QCOMPARE(f.window.card(i).titleBox->text(), QString()); // no title defaults here
@@ -144,7 +144,7 @@ private slots:
     {
         WindowFixture f;
         f.store.set("Pindel3", "zwei");
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QCOMPARE(f.window.card(0).titleBox->text(), QString());
         Startup::activation(f.ctx); // on X11 it follows once the window is active
         QCOMPARE(f.window.card(0).titleBox->text(), QString("Karte #1"));
@@ -159,7 +159,7 @@ private slots:
         f.window.setWidthTwips(6000);
         f.store.set("width", "breit");
         f.store.set("height", "3000");
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QCOMPARE(f.window.heightTwips(), 3000.0f);
         QVERIFY(f.window.tray()->display());
         QCOMPARE(f.store.log.last(), QString("read Height"));
@@ -169,9 +169,9 @@ private slots:
     {
         WindowFixture f;
         f.store.set("Pindel3", "alt");
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QTest::keyClicks(f.window.contentBox(1)->editor(), "neu ");
-        RestoreHandler::restore(f.ctx); // the tray icon clicked again
+        Restore::restore(f.ctx); // the tray icon clicked again
         QCOMPARE(f.window.contentBox(1)->text(), QString("neu alt"));
         QCOMPARE(f.idle().value("Pindel3"), QString("neu alt"));
     }
@@ -179,10 +179,10 @@ private slots:
     void restoreOfAShownWindowThatCannotSaveLeavesTheBoxes()
     {
         WindowFixture f;
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QTest::keyClicks(f.window.contentBox(0)->editor(), "ungespeichert");
         f.store.refuse("Pindel1");
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QCOMPARE(f.window.contentBox(0)->text(), QString("ungespeichert"));
         QTRY_COMPARE(f.reporter.toldCount(), 1);
         // Minimised, nothing is saved before the reload, and the typing still
@@ -190,7 +190,7 @@ private slots:
         f.window.showMinimized();
         f.store.refuseNothing();
         f.store.set("Pindel1", "aus dem Speicher");
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QCOMPARE(f.window.contentBox(0)->text(), QString("ungespeichert"));
         QVERIFY(f.window.contentBox(0)->editor()->document()->isUndoAvailable());
     }
@@ -221,7 +221,7 @@ private slots:
         f.window.setMinimumSize(0, 0);
         f.window.setWidthTwips(float(width));
         f.window.setHeightTwips(float(height));
-        ResizeHandler::apply(f.window);
+        Resize::apply(f.window);
         QCOMPARE(f.window.tabStrip()->width(), px(stripWidth));
         QCOMPARE(f.window.tabStrip()->height(), px(stripHeight));
         for (int card = 0; card < 3; ++card) {
@@ -238,9 +238,9 @@ private slots:
         WindowFixture f;
         f.window.setWidthTwips(300);
         f.window.setHeightTwips(3000);
-        ResizeHandler::apply(f.window);
+        Resize::apply(f.window);
         f.window.setWidthTwips(7475);
-        ResizeHandler::apply(f.window);
+        Resize::apply(f.window);
         QCOMPARE(f.window.contentBox(2)->width(), px(7095));
     }
 
@@ -252,9 +252,9 @@ private slots:
         MarqueeTick::tick(f.ctx);
         QCOMPARE(f.window.windowTitle(), QString(" MIR-TAL ORBO     ") + QString(30, ' '));
         QCOMPARE(f.window.tray()->tipText(), QString(" MIR-TAL Orbo -  Pindel ! (Inh"));
-        f.module.marquee = {209, 0};
+        f.marquee = {209, 0};
         MarqueeTick::tick(f.ctx); // 210: the caption freezes
-        QCOMPARE(f.module.marquee.stopFlag, 1);
+        QCOMPARE(f.marquee.stopFlag, 1);
         QCOMPARE(f.window.windowTitle(), QString(" MIR-TAL ORBO     ") + QString(30, ' '));
         QSignalSpy titleChanges(&f.window, &QWidget::windowTitleChanged);
         for (int i = 0; i < 5; ++i)

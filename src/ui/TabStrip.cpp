@@ -1,0 +1,124 @@
+#include "ui/TabStrip.h"
+
+#include <QMouseEvent>
+#include <QStyleOptionTabWidgetFrame>
+#include <QStylePainter>
+#include <utility>
+
+void TabRow::setRowHeight(int pixels)
+{
+    m_rowHeight = pixels;
+    setFixedHeight(pixels);
+    updateGeometry();
+}
+
+QSize TabRow::tabSizeHint(int index) const
+{
+    QSize size = QTabBar::tabSizeHint(index);
+    size.setHeight(m_rowHeight);
+    return size;
+}
+
+QSize TabRow::minimumTabSizeHint(int index) const
+{
+    QSize size = QTabBar::minimumTabSizeHint(index);
+    size.setHeight(m_rowHeight);
+    return size;
+}
+
+TabStrip::TabStrip(QWidget* parent) : QWidget(parent), m_row(new TabRow(this))
+{
+    for (int i = 0; i < tabCount; ++i) {
+        auto* page = new QWidget(this);
+        page->setObjectName(QStringLiteral("SSTab1_page%1").arg(i));
+        m_pages[size_t(i)] = page;
+        m_captions << QStringLiteral("Karte #%1").arg(i + 1);
+    }
+    m_row->setObjectName(QStringLiteral("SSTab1_row"));
+    m_row->setExpanding(false);
+    m_row->setDrawBase(false);
+    m_row->setFocusPolicy(Qt::TabFocus);
+    m_row->setUsesScrollButtons(false);
+    m_row->raise();
+    setFocusProxy(m_row);
+    showCurrentPage();
+}
+
+TabRow* TabStrip::tabRow()
+{
+    // A tab bar lays its tabs out, fonts and all, as soon as it has any; so
+    // the tabs are put in only when first needed.
+    if (m_row->count() == 0) {
+        for (const QString& caption : std::as_const(m_captions))
+            m_row->addTab(escapeMnemonic(caption));
+        m_row->setCurrentIndex(m_current);
+        connect(m_row, &QTabBar::currentChanged, this, &TabStrip::showCurrentPage);
+        connect(m_row, &QTabBar::tabBarDoubleClicked, this, [this](int) { emit doubleClicked(); });
+    }
+    return m_row;
+}
+
+int TabStrip::currentIndex() const
+{
+    return m_row->count() ? m_row->currentIndex() : m_current;
+}
+
+QString TabStrip::caption(int index) const
+{
+    return m_captions.value(index);
+}
+
+void TabStrip::setCaption(int index, const QString& caption)
+{
+    if (index < 0 || index >= tabCount)
+        return;
+    m_captions[index] = caption;
+    if (m_row->count())
+        m_row->setTabText(index, escapeMnemonic(caption));
+}
+
+QString TabStrip::escapeMnemonic(const QString& text)
+{
+    QString escaped = text;
+    return escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+void TabStrip::setRowHeight(int pixels)
+{
+    m_row->setRowHeight(pixels);
+    resizeEvent(nullptr);
+}
+
+void TabStrip::showCurrentPage()
+{
+    for (int i = 0; i < tabCount; ++i)
+        m_pages[size_t(i)]->setVisible(i == currentIndex());
+    m_row->raise();
+}
+
+void TabStrip::resizeEvent(QResizeEvent*)
+{
+    for (QWidget* page : m_pages)
+        page->setGeometry(rect());
+    m_row->setGeometry(0, 0, width(), m_row->height());
+}
+
+void TabStrip::paintEvent(QPaintEvent*)
+{
+    TabRow* row = tabRow();
+    QStylePainter painter(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = rect().adjusted(0, m_row->height() - 1, 0, 0);
+    frame.shape = QTabBar::RoundedNorth;
+    frame.tabBarSize = row->sizeHint();
+    frame.tabBarRect = row->geometry();
+    frame.selectedTabRect = row->tabRect(row->currentIndex());
+    painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+}
+
+void TabStrip::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    event->accept();
+    emit doubleClicked();
+}
