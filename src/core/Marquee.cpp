@@ -4,7 +4,6 @@ namespace Marquee {
 
 namespace {
 
-const QString designCaption = QStringLiteral("MIR-TAL Orbo -  Pindel ! (Inhalt bleibt immer erhalten)");
 const QString maker = QStringLiteral("MIR-TAL GmbH");
 const QString visitUs = QStringLiteral("Besuchen Sie uns im Internet");
 

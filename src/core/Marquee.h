@@ -24,6 +24,10 @@ struct MarqueeState
 // tip, and the tick that advances them.
 namespace Marquee {
 
+// The window's caption when it is created; both banners carry it.
+inline const QString designCaption =
+    QStringLiteral("MIR-TAL Orbo -  Pindel ! (Inhalt bleibt immer erhalten)");
+
 inline constexpr int sliceWidth = 30;
 inline const QString captionHead = QStringLiteral(" MIR-TAL ORBO     ");
 inline const QString webAddress = QStringLiteral("www.mir-tal.de");

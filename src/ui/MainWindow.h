@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Marquee.h"
 #include "core/TwipsMemo.h"
 
 #include <QGroupBox>
@@ -34,8 +35,7 @@ class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    static inline const QString designCaption =
-        QStringLiteral("MIR-TAL Orbo -  Pindel ! (Inhalt bleibt immer erhalten)");
+    static inline const QString& designCaption = Marquee::designCaption;
 
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
