@@ -109,6 +109,16 @@ window_is_viewable() {
 
 window_is_hidden() { ! window_is_viewable; }
 
+# The window manager has given the main window the focus.
+window_is_active() { xprop -root _NET_ACTIVE_WINDOW | grep -qi "$(printf '0x%x' "$(main_window_id)")\b"; }
+
+# The main window's own area on the screen: "X Y WIDTH HEIGHT" in pixels.
+window_area() {
+    xwininfo -id "$(main_window_id)" |
+        awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {h=$NF}
+             END {print x, y, w, h}'
+}
+
 window_caption() { xprop -id "$(main_window_id)" _NET_WM_NAME | sed -e 's/^[^"]*"//' -e 's/"$//'; }
 
 click_tray() {
@@ -139,11 +149,25 @@ store_rows() {
     sqlite3 "$STORE" "SELECT count(*) FROM settings"
 }
 
-# store_set KEY VALUE: what another tool (or an earlier run) left in the store.
+# store_set KEY VALUE [KEY VALUE ...]: what another tool (or an earlier run)
+# left in the store.
 store_set() {
     mkdir -p "$(dirname "$STORE")"
-    sqlite3 "$STORE" "CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key));
-        INSERT OR REPLACE INTO settings VALUES ('MIRTAL', 'MIRTAL', '$1', '$2');"
+    local sql="CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key));"
+    while (($# >= 2)); do
+        sql+="INSERT OR REPLACE INTO settings VALUES ('MIRTAL', 'MIRTAL', '$1', '$2');"
+        shift 2
+    done
+    sqlite3 "$STORE" "$sql"
+}
+
+# stored_geometry: "LEFT TOP WIDTH HEIGHT" as stored (raw text).
+stored_geometry() {
+    local k out=()
+    for k in left top width height; do
+        out+=("(SELECT value FROM settings WHERE key = '$k' COLLATE NOCASE)")
+    done
+    sqlite3 "$STORE" "SELECT ${out[0]} || ' ' || ${out[1]} || ' ' || ${out[2]} || ' ' || ${out[3]}"
 }
 
 screenshot() {
