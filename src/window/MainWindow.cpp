@@ -30,6 +30,12 @@ constexpr Box kTitleBox{60, 300, 2295, 315};
 constexpr Box kOk{1500, 660, 855, 255};
 constexpr Box kCancel{480, 660, 975, 255};
 constexpr Box kPrint{60, 960, 2295, 255};
+// The smallest window the home platform lets a top-level window have (136 by
+// 39 pixels at 96 DPI), taken here for the window's own area: caption and tab
+// row stay in sight, so a stored size of 0 or a few twips cannot leave a
+// window that never appears.
+constexpr int kMinWidth = 2040;
+constexpr int kMinHeight = 585;
 
 } // namespace
 
@@ -46,6 +52,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setWindowIcon(m_imageList[1]);
 
     createControls();
+    setMinimumSize(twipsToPixelsX(kMinWidth), twipsToPixelsY(kMinHeight));
 
     m_tray = new TrayIcon(m_imageList[1], this);
 
@@ -237,11 +244,12 @@ void MainWindow::placeOnceFrameIsKnown(bool atTheLatest)
 
 namespace {
 
-// Twips to the nearest pixel, or StepFailure; a size must not be negative.
+// Twips to the nearest pixel, or StepFailure. A negative size is refused even
+// when it is too small to make a pixel; -0 is zero.
 int pixelsOrRefuse(float twips, double dpi, const char* what, bool isSize)
 {
     const auto px = Twips::toPixels(twips, dpi);
-    if (!px || (isSize && *px < 0))
+    if (!px || (isSize && (twips < 0 || *px < 0)))
         throw StepFailure(QStringLiteral("Das Fenster nimmt %1 = %2 Twips nicht an")
                               .arg(QLatin1String(what))
                               .arg(double(twips)));
