@@ -128,8 +128,13 @@ click_tray() {
 }
 
 # Clicks on card N's tab (1 to 3) or into the current card's content box,
-# at their places in the window's design layout.
-click_tab() { xdotool mousemove --window "$(main_window_id)" $((40 + 80 * ($1 - 1))) 10 click 1; }
+# at their places in the window's design layout: each tab takes a third of
+# the strip, which is about as wide as the window.
+click_tab() {
+    local w
+    read -r _ _ w _ < <(window_area)
+    xdotool mousemove --window "$(main_window_id)" $(((2 * $1 - 1) * w / 6)) 10 click 1
+}
 click_content() { xdotool mousemove --window "$(main_window_id)" 100 60 click 1; }
 
 # A polite close request, as the window manager's close button sends it.
