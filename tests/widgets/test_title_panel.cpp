@@ -142,6 +142,43 @@ private slots:
         QCOMPARE(f.window.contentBox(card)->text(), QString("Inhalt"));
     }
 
+    void aLongTitleIsNeverCut_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("length");
+        QTest::newRow("opened while hidden, 32768") << "hidden" << 32768;
+        QTest::newRow("opened while hidden, 100000") << "hidden" << 100000;
+        QTest::newRow("opened while shown, 32768") << "shown" << 32768;
+        QTest::newRow("pasted, 40000") << "pasted" << 40000;
+    }
+
+    // A line editor cuts at 32,767 characters unless told otherwise; a title,
+    // like a note, has no limit.
+    void aLongTitleIsNeverCut()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, length);
+        WindowFixture f;
+        const QString title = QString(length - 1, 'T') + "!";
+        if (how != "hidden")
+            f.window.show();
+        f.window.tabStrip()->tabRow()->setCurrentIndex(1);
+        f.window.tabStrip()->setCaption(1, how == "pasted" ? QString("alt") : title);
+        QVERIFY(!TitlePanel::open(f.ctx));
+        f.window.show();
+        QLineEdit* box = f.window.card(1).titleBox->editor();
+        if (how == "pasted") {
+            box->selectAll();
+            box->insert(title);
+        }
+        QCOMPARE(box->text().size(), length);
+
+        QVERIFY(!TitlePanel::ok(f.ctx, 1));
+        QCOMPARE(f.store.value("Pindel5").size(), length);
+        QCOMPARE(f.store.value("Pindel5"), title);
+        QCOMPARE(f.window.tabStrip()->caption(1), title);
+    }
+
     void okWithAnUnchangedTitleStillWrites()
     {
         WindowFixture f;
