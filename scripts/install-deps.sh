@@ -14,7 +14,7 @@ case "${1:-}" in
     packages+=("${package_tools[@]}")
     ;;
 --test)
-    packages+=("${package_tools[@]}" sqlite3 xvfb icewm xdotool wmctrl x11-utils imagemagick
+    packages+=("${package_tools[@]}" sqlite3 xvfb icewm xdotool wmctrl x11-utils x11-xserver-utils imagemagick
                cups printer-driver-cups-pdf poppler-utils
                binutils-mingw-w64-x86-64 desktop-file-utils appstream clang libclang-rt-14-dev
                lintian appstream-compose libglib2.0-bin man-db)

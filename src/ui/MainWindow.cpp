@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -29,13 +30,12 @@ constexpr Box kTitleBox{60, 300, 2295, 315};
 constexpr Box kOk{1500, 660, 855, 255};
 constexpr Box kCancel{480, 660, 975, 255};
 constexpr Box kPrint{60, 960, 2295, 255};
-
-QString refused(const char* what, float twips)
-{
-    return QStringLiteral("Das Fenster nimmt %1 = %2 Twips nicht an")
-        .arg(QLatin1String(what))
-        .arg(double(twips));
-}
+// The smallest window the home platform lets a top-level window have (136 by
+// 39 pixels at 96 DPI), taken here for the window's own area: caption and tab
+// row stay in sight, so a stored size of 0 or a few twips cannot leave a
+// window that never appears.
+constexpr int kMinWidth = 2040;
+constexpr int kMinHeight = 585;
 
 } // namespace
 
@@ -52,6 +52,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setWindowIcon(m_imageList[1]);
 
     createControls();
+    setMinimumSize(twipsToPixelsX(kMinWidth), twipsToPixelsY(kMinHeight));
 
     m_tray = new TrayIcon(m_imageList[1], this);
 
@@ -195,69 +196,122 @@ void MainWindow::setControlHeightTwips(QWidget* control, float twips) const
     control->resize(control->width(), *px);
 }
 
+QMargins MainWindow::frameAroundNow() const
+{
+    // Asked of the window itself: QWidget keeps its own copy of the frame,
+    // which is renewed only when the window moves or changes size and so may
+    // still be empty long after the window manager has framed the window.
+    const QWindow* handle = windowHandle();
+    const QMargins now = handle && isVisible() ? handle->frameMargins() : QMargins();
+    if (!now.isNull())
+        m_frame = now;
+    return now;
+}
+
+QRect MainWindow::outerFrame() const
+{
+    if (m_awaitingFrame)
+        return QRect(m_outerTarget.topLeft(), m_outerTarget.size().expandedTo(size().grownBy(m_frame)));
+    frameAroundNow();
+    // A hidden window has no frame around it now; it gets the last one again.
+    return geometry().marginsAdded(m_frame);
+}
+
+void MainWindow::placeOuter(const QRect& outer)
+{
+    m_outerTarget = outer;
+    m_awaitingFrame = frameAroundNow().isNull();
+    const QSize inner = outer.size().shrunkBy(m_frame).expandedTo(minimumSize());
+    if (testAttribute(Qt::WA_WState_Created)) {
+        setGeometry(QRect(outer.topLeft() + QPoint(m_frame.left(), m_frame.top()), inner));
+    } else {
+        // Not yet made: a position given now is the frame's, and the window
+        // manager puts the frame there when it first shows the window.
+        move(outer.topLeft());
+        resize(inner);
+    }
+}
+
+void MainWindow::placeOnceFrameIsKnown(bool atTheLatest)
+{
+    if (!m_awaitingFrame || !isVisible())
+        return;
+    if (frameAroundNow().isNull() && !atTheLatest)
+        return;
+    placeOuter(m_outerTarget);
+    m_awaitingFrame = false;
+}
+
+namespace {
+
+// Twips to the nearest pixel, or StepFailure. A negative size is refused even
+// when it is too small to make a pixel; -0 is zero.
+int pixelsOrRefuse(float twips, double dpi, const char* what, bool isSize)
+{
+    const auto px = Twips::toPixels(twips, dpi);
+    if (!px || (isSize && (twips < 0 || *px < 0)))
+        throw StepFailure(QStringLiteral("Das Fenster nimmt %1 = %2 Twips nicht an")
+                              .arg(QLatin1String(what))
+                              .arg(double(twips)));
+    return *px;
+}
+
+} // namespace
+
 float MainWindow::leftTwips() const
 {
-    return m_left.report(pos().x(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
+    return m_left.report(outerFrame().left(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
 }
 
 float MainWindow::topTwips() const
 {
-    return m_top.report(pos().y(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
+    return m_top.report(outerFrame().top(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
 }
 
 float MainWindow::widthTwips() const
 {
-    return m_width.report(frameGeometry().width(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
+    return m_width.report(outerFrame().width(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
 }
 
 float MainWindow::heightTwips() const
 {
-    return m_height.report(frameGeometry().height(),
-                           [this](int px) { return Twips::fromPixels(px, dpiY()); });
+    return m_height.report(outerFrame().height(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
 }
 
 void MainWindow::setLeftTwips(float twips)
 {
-    const auto px = Twips::toPixels(twips, dpiX());
-    if (!px)
-        throw StepFailure(refused("left", twips));
-    move(*px, pos().y());
-    m_left.remember(twips, *px);
+    const int px = pixelsOrRefuse(twips, dpiX(), "left", false);
+    QRect outer = outerFrame();
+    outer.moveLeft(px);
+    placeOuter(outer);
+    m_left.remember(twips, px);
 }
 
 void MainWindow::setTopTwips(float twips)
 {
-    const auto px = Twips::toPixels(twips, dpiY());
-    if (!px)
-        throw StepFailure(refused("top", twips));
-    move(pos().x(), *px);
-    m_top.remember(twips, *px);
+    const int px = pixelsOrRefuse(twips, dpiY(), "top", false);
+    QRect outer = outerFrame();
+    outer.moveTop(px);
+    placeOuter(outer);
+    m_top.remember(twips, px);
 }
 
 void MainWindow::setWidthTwips(float twips)
 {
-    const auto px = Twips::toPixels(twips, dpiX());
-    if (!px || *px < 0)
-        throw StepFailure(refused("width", twips));
-    const int frameExtra = frameGeometry().width() - width();
-    resize(std::max(0, *px - frameExtra), height());
-    m_width.remember(twips, *px);
-    m_outerWidthBeforeFrame.reset();
-    if (frameExtra == 0)
-        m_outerWidthBeforeFrame = *px;
+    const int px = pixelsOrRefuse(twips, dpiX(), "width", true);
+    QRect outer = outerFrame();
+    outer.setWidth(px);
+    placeOuter(outer);
+    m_width.remember(twips, px);
 }
 
 void MainWindow::setHeightTwips(float twips)
 {
-    const auto px = Twips::toPixels(twips, dpiY());
-    if (!px || *px < 0)
-        throw StepFailure(refused("height", twips));
-    const int frameExtra = frameGeometry().height() - height();
-    resize(width(), std::max(0, *px - frameExtra));
-    m_height.remember(twips, *px);
-    m_outerHeightBeforeFrame.reset();
-    if (frameExtra == 0)
-        m_outerHeightBeforeFrame = *px;
+    const int px = pixelsOrRefuse(twips, dpiY(), "height", true);
+    QRect outer = outerFrame();
+    outer.setHeight(px);
+    placeOuter(outer);
+    m_height.remember(twips, px);
 }
 
 void MainWindow::bringOnScreen()
@@ -265,10 +319,10 @@ void MainWindow::bringOnScreen()
     QList<QRect> areas;
     for (const QScreen* s : QGuiApplication::screens())
         areas << s->availableGeometry();
-    const QRect frame = frameGeometry();
+    const QRect frame = outerFrame();
     const QPoint target = ScreenReach::reachableTopLeft(frame, areas);
     if (target != frame.topLeft())
-        move(target);
+        placeOuter(frame.translated(target - frame.topLeft()));
 }
 
 void MainWindow::showNotice(const QString& text)
@@ -322,7 +376,7 @@ bool MainWindow::event(QEvent* event)
         // becomes active. Some window managers withhold activation from a
         // window shown again right after it was hidden, so it also runs
         // after a short wait.
-        applyOuterSizeOnceFrameIsKnown();
+        placeOnceFrameIsKnown(false);
         if (!event->spontaneous() && !m_activationPending) {
             m_activationPending = true;
             m_activationFallback.start();
@@ -335,12 +389,12 @@ bool MainWindow::event(QEvent* event)
         }
         break;
     case QEvent::WindowActivate:
-        applyOuterSizeOnceFrameIsKnown();
+        placeOnceFrameIsKnown(true);
         runPendingActivation();
         break;
     case QEvent::Move:
     case QEvent::Resize:
-        applyOuterSizeOnceFrameIsKnown();
+        placeOnceFrameIsKnown(false);
         break;
     case QEvent::WindowDeactivate:
         emit focusLost();
@@ -351,21 +405,23 @@ bool MainWindow::event(QEvent* event)
     return QWidget::event(event);
 }
 
-void MainWindow::applyOuterSizeOnceFrameIsKnown()
+bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
-    if (!m_outerWidthBeforeFrame && !m_outerHeightBeforeFrame)
-        return;
-    const QSize frameExtra = frameGeometry().size() - size();
-    if (frameExtra.isNull())
-        return;
-    QSize client = size();
-    if (m_outerWidthBeforeFrame)
-        client.setWidth(std::max(0, *m_outerWidthBeforeFrame - frameExtra.width()));
-    if (m_outerHeightBeforeFrame)
-        client.setHeight(std::max(0, *m_outerHeightBeforeFrame - frameExtra.height()));
-    m_outerWidthBeforeFrame.reset();
-    m_outerHeightBeforeFrame.reset();
-    resize(client);
+    // A window manager announces the frame it puts around a window in a
+    // property of the window, and Qt learns of it without telling the
+    // widget. So while the frame is awaited, every native event of the window
+    // may be that news: the frame is looked at again once Qt has handled it.
+    if (m_awaitingFrame && !m_frameCheckQueued) {
+        m_frameCheckQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_frameCheckQueued = false;
+                placeOnceFrameIsKnown(false);
+            },
+            Qt::QueuedConnection);
+    }
+    return QWidget::nativeEvent(eventType, message, result);
 }
 
 void MainWindow::runPendingActivation()

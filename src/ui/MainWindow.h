@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
-#include <optional>
 
 class ContentBox;
 class QLabel;
@@ -94,6 +93,7 @@ signals:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -105,7 +105,19 @@ private:
     void buildEditors();
     void setTabOrder();
     void runPendingActivation();
-    void applyOuterSizeOnceFrameIsKnown();
+    // The outer frame in pixels: where the program last placed it while the
+    // window manager has not yet put its frame around the window, otherwise
+    // the window's area and the frame as the window system has them now.
+    QRect outerFrame() const;
+    // The frame the window manager has put around the window now (none while
+    // hidden or not yet framed); the last one seen is kept in m_frame.
+    QMargins frameAroundNow() const;
+    // Gives the window the outer frame `outer`: its own area is that less the
+    // frame, as far as the frame is known yet.
+    void placeOuter(const QRect& outer);
+    // Places the window again once its frame is known, or at the latest when
+    // it becomes active (a window manager frames a window before focusing it).
+    void placeOnceFrameIsKnown(bool atTheLatest);
     double dpiX() const;
     double dpiY() const;
 
@@ -116,10 +128,15 @@ private:
     QTimer* m_timer = nullptr;
     QLabel* m_notice = nullptr;
     TwipsMemo m_left, m_top, m_width, m_height;
-    // Outer size asked for before the window manager had put a frame around
-    // the window; applied again once the frame is known, so that the stored
-    // size does not grow by the frame from run to run.
-    std::optional<int> m_outerWidthBeforeFrame, m_outerHeightBeforeFrame;
+    // The outer frame last asked for, and whether it was asked for before the
+    // window manager had framed the window. Until then the frame's size is
+    // unknown and the outer size was given to the window's own area; it is
+    // placed again once the frame is known, so that the stored geometry does
+    // not grow or creep by the frame from run to run.
+    QRect m_outerTarget;
+    bool m_awaitingFrame = false;
+    mutable QMargins m_frame;
+    bool m_frameCheckQueued = false;
     bool m_activationPending = false;
     bool m_editorsBuilt = false;
     QTimer m_activationFallback;

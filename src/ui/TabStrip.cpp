@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
+#include <algorithm>
 #include <utility>
 
 void TabRow::setRowHeight(int pixels)
@@ -12,18 +13,21 @@ void TabRow::setRowHeight(int pixels)
     updateGeometry();
 }
 
+int TabRow::tabWidth(int index) const
+{
+    // Whole pixels left over go to the later tabs, so the three fill the row.
+    const int tabs = std::max(1, count());
+    return (index + 1) * width() / tabs - index * width() / tabs;
+}
+
 QSize TabRow::tabSizeHint(int index) const
 {
-    QSize size = QTabBar::tabSizeHint(index);
-    size.setHeight(m_rowHeight);
-    return size;
+    return {tabWidth(index), m_rowHeight};
 }
 
 QSize TabRow::minimumTabSizeHint(int index) const
 {
-    QSize size = QTabBar::minimumTabSizeHint(index);
-    size.setHeight(m_rowHeight);
-    return size;
+    return tabSizeHint(index);
 }
 
 TabStrip::TabStrip(QWidget* parent) : QWidget(parent), m_row(new TabRow(this))
@@ -39,6 +43,7 @@ TabStrip::TabStrip(QWidget* parent) : QWidget(parent), m_row(new TabRow(this))
     m_row->setDrawBase(false);
     m_row->setFocusPolicy(Qt::TabFocus);
     m_row->setUsesScrollButtons(false);
+    m_row->setElideMode(Qt::ElideRight);
     m_row->raise();
     setFocusProxy(m_row);
     showCurrentPage();

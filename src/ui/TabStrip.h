@@ -7,7 +7,9 @@
 
 // The tab row of the strip: tabs exactly as high as the row, so that the
 // controls of a card, placed in twips from the strip's top-left corner, sit
-// just below it at any font size.
+// just below it at any font size. Each tab takes a third of the row whatever
+// its caption: the three always stay in one row, and a click lands on the tab
+// drawn there. A caption too long for its tab is elided on screen only.
 class TabRow : public QTabBar
 {
     Q_OBJECT
@@ -20,6 +22,8 @@ protected:
     QSize minimumTabSizeHint(int index) const override;
 
 private:
+    int tabWidth(int index) const;
+
     int m_rowHeight = 20;
 };
 

@@ -19,7 +19,7 @@ public:
     QLineEdit* editor() { return static_cast<QLineEdit*>(builtEditor()); }
 
 protected:
-    QWidget* createEditor() override { return new QLineEdit(m_text, this); }
+    QWidget* createEditor() override;
 
 private:
     QLineEdit* lineEdit() const { return static_cast<QLineEdit*>(editorIfBuilt()); }

@@ -109,6 +109,16 @@ window_is_viewable() {
 
 window_is_hidden() { ! window_is_viewable; }
 
+# The window manager has given the main window the focus.
+window_is_active() { xprop -root _NET_ACTIVE_WINDOW | grep -qi "$(printf '0x%x' "$(main_window_id)")\b"; }
+
+# The main window's own area on the screen: "X Y WIDTH HEIGHT" in pixels.
+window_area() {
+    xwininfo -id "$(main_window_id)" |
+        awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {h=$NF}
+             END {print x, y, w, h}'
+}
+
 window_caption() { xprop -id "$(main_window_id)" _NET_WM_NAME | sed -e 's/^[^"]*"//' -e 's/"$//'; }
 
 click_tray() {
@@ -118,8 +128,13 @@ click_tray() {
 }
 
 # Clicks on card N's tab (1 to 3) or into the current card's content box,
-# at their places in the window's design layout.
-click_tab() { xdotool mousemove --window "$(main_window_id)" $((40 + 80 * ($1 - 1))) 10 click 1; }
+# at their places in the window's design layout: each tab takes a third of
+# the strip, which is about as wide as the window.
+click_tab() {
+    local w
+    read -r _ _ w _ < <(window_area)
+    xdotool mousemove --window "$(main_window_id)" $(((2 * $1 - 1) * w / 6)) 10 click 1
+}
 click_content() { xdotool mousemove --window "$(main_window_id)" 100 60 click 1; }
 
 # A polite close request, as the window manager's close button sends it.
@@ -139,11 +154,25 @@ store_rows() {
     sqlite3 "$STORE" "SELECT count(*) FROM settings"
 }
 
-# store_set KEY VALUE: what another tool (or an earlier run) left in the store.
+# store_set KEY VALUE [KEY VALUE ...]: what another tool (or an earlier run)
+# left in the store.
 store_set() {
     mkdir -p "$(dirname "$STORE")"
-    sqlite3 "$STORE" "CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key));
-        INSERT OR REPLACE INTO settings VALUES ('MIRTAL', 'MIRTAL', '$1', '$2');"
+    local sql="CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key));"
+    while (($# >= 2)); do
+        sql+="INSERT OR REPLACE INTO settings VALUES ('MIRTAL', 'MIRTAL', '$1', '$2');"
+        shift 2
+    done
+    sqlite3 "$STORE" "$sql"
+}
+
+# stored_geometry: "LEFT TOP WIDTH HEIGHT" as stored (raw text).
+stored_geometry() {
+    local k out=()
+    for k in left top width height; do
+        out+=("(SELECT value FROM settings WHERE key = '$k' COLLATE NOCASE)")
+    done
+    sqlite3 "$STORE" "SELECT ${out[0]} || ' ' || ${out[1]} || ' ' || ${out[2]} || ' ' || ${out[3]}"
 }
 
 screenshot() {

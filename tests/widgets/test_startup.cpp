@@ -160,12 +160,12 @@ private slots:
         WindowFixture f;
         f.store.set("left", "-120");
         f.store.set("top", "300");
-        f.store.set("width", "900");
+        f.store.set("width", "2400");
         f.store.set("height", "700");
         QVERIFY(!Startup::loadStep(f.ctx));
         QCOMPARE(f.window.leftTwips(), -120.0f);
         QCOMPARE(f.window.topTwips(), 300.0f);
-        QCOMPARE(f.window.widthTwips(), 900.0f);
+        QCOMPARE(f.window.widthTwips(), 2400.0f);
         QCOMPARE(f.window.heightTwips(), 700.0f);
     }
 

@@ -53,7 +53,7 @@ private slots:
         f.window.contentBox(1)->setText("Karte zwei\r\nZeile 2");
         f.window.setLeftTwips(-120);
         f.window.setTopTwips(300);
-        f.window.setWidthTwips(900);
+        f.window.setWidthTwips(2400);
         f.window.setHeightTwips(700);
         for (int round = 0; round < 2; ++round) {
             f.store.log.clear();
@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(f.store.value("Pindel4"), QString());
         QCOMPARE(f.store.value("Top"), QString("300"));
         QCOMPARE(f.store.value("left"), QString("-120"));
-        QCOMPARE(f.store.value("Width"), QString("900"));
+        QCOMPARE(f.store.value("Width"), QString("2400"));
         QCOMPARE(f.store.value("Height"), QString("700"));
         // Without a tray a hidden window could not come back: it is minimised.
         QVERIFY(!TrayIcon::isTrayAvailable());
@@ -236,6 +236,7 @@ private slots:
     void resizeAfterASkippedStepSizesNormallyAgain()
     {
         WindowFixture f;
+        f.window.setMinimumSize(0, 0); // below the window's own minimum
         f.window.setWidthTwips(300);
         f.window.setHeightTwips(3000);
         Resize::apply(f.window);
