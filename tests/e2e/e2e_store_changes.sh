@@ -15,7 +15,7 @@ seed_and_show() {
     wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
     click_tray
     wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-    sleep 0.5
+    wait_until 5 window_is_active || fail "the window did not become active"
 }
 
 outside_change_is_not_reverted() {
@@ -70,9 +70,7 @@ file_size_limit_refuses_instead_of_ending() {
     ORBO_PID=$!
     _pids+=("$ORBO_PID")
     wait_until 10 orbo_log_has "fehlgeschlagen" || fail "the refused store was not told"
-    show_again
-    type_into_card 2 "$(head -c 200 /dev/zero | tr '\0' 'y')"
-    sleep 2
+    show_again # alive and answering
     kill -0 "$ORBO_PID" || fail "the file size limit ended the program"
     [[ "$(store_value Pindel1)" == "$long" ]] || fail "card 1 was written over"
     ! ls "$(dirname "$STORE")"/*.new 2>/dev/null || fail "a half-made backup was left"
@@ -86,7 +84,7 @@ line_breaks_outside_an_edit_are_kept() {
     wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
     click_tray
     wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-    sleep 0.5
+    wait_until 5 window_is_active || fail "the window did not become active"
     type_into_card 1 "X"
     close_window
     wait_until 5 window_is_hidden || fail "close did not hide the window"
