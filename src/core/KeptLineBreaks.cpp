@@ -13,6 +13,7 @@ QString KeptLineBreaks::load(const QString& stored)
 {
     m_forms.clear();
     m_otherThanLf = 0;
+    m_placesKnown = true;
     QString shown;
     shown.reserve(stored.size());
     for (qsizetype i = 0; i < stored.size(); ++i) {
@@ -37,10 +38,24 @@ void KeptLineBreaks::replaced(const QString& shownBefore, qsizetype from, qsizet
                               QStringView inserted, const QString& newBreak)
 {
     const QStringView before(shownBefore);
-    const auto first = size_t(before.first(from).count(QLatin1Char('\n')));
     const auto gone = size_t(before.sliced(from, removed).count(QLatin1Char('\n')));
     const auto added = size_t(inserted.count(QLatin1Char('\n')));
+    // Typing within a line moves no break out of its place in the order.
+    if (gone == 0 && added == 0)
+        return;
     const Form form = formOf(newBreak);
+    // Every break an LF, and an LF added: nothing to tell the breaks apart
+    // by, so their places need not be followed (which would cost a walk
+    // through the note before the edit, at every Enter).
+    if (m_otherThanLf == 0 && form == Lf) {
+        m_placesKnown = false;
+        return;
+    }
+    if (!m_placesKnown) {
+        m_forms.assign(size_t(before.count(QLatin1Char('\n'))), Lf);
+        m_placesKnown = true;
+    }
+    const auto first = size_t(before.first(from).count(QLatin1Char('\n')));
     const auto end = m_forms.begin() + qsizetype(std::min(first + gone, m_forms.size()));
     const auto begin = m_forms.begin() + qsizetype(std::min(first, m_forms.size()));
     m_otherThanLf -= std::count_if(begin, end, [](Form f) { return f != Lf; });
@@ -54,6 +69,7 @@ void KeptLineBreaks::reset(const QString& shown, const QString& newBreak)
 {
     const Form form = formOf(newBreak);
     m_forms.assign(size_t(shown.count(QLatin1Char('\n'))), form);
+    m_placesKnown = true;
     m_otherThanLf = form == Lf ? 0 : qsizetype(m_forms.size());
 }
 

@@ -34,4 +34,6 @@ private:
 
     std::vector<Form> m_forms; // one per '\n' of the shown text, in order
     qsizetype m_otherThanLf = 0;
+    // False while every break is an LF and m_forms was not kept up with them.
+    bool m_placesKnown = true;
 };
