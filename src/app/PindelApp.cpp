@@ -7,6 +7,7 @@
 #include "tray/MarqueeTick.h"
 #include "tray/RestoreHandler.h"
 #include "tray/TrayIcon.h"
+#include "tray/TrayMenu.h"
 #include "window/ClosingHandlers.h"
 #include "window/MainWindow.h"
 #include "window/ResizeHandler.h"
@@ -79,6 +80,9 @@ void PindelApp::connectHandlers()
     connect(&w, &MainWindow::resized, this, [this] { ResizeHandler::apply(*m_window); });
     connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });
     connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
+    connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
+    connect(w.tray()->menu(), &TrayMenu::failed, this,
+            [this](const QString& message) { m_reporter.report(message); });
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
     for (int card = 0; card < 3; ++card) {
         const CardControls& c = w.card(card);

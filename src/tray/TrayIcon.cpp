@@ -1,9 +1,15 @@
 #include "tray/TrayIcon.h"
 
-TrayIcon::TrayIcon(const QIcon& icon, QObject* parent) : QObject(parent), m_icon(icon)
+#include "tray/TrayMenu.h"
+
+TrayIcon::TrayIcon(const QIcon& icon, QObject* parent)
+    : QObject(parent), m_menu(std::make_unique<TrayMenu>()), m_icon(icon)
 {
     setObjectName(QStringLiteral("ZTray1"));
     m_icon.setToolTip(designTip);
+    m_icon.setContextMenu(m_menu.get());
+    connect(m_menu.get(), &TrayMenu::openChosen, this,
+            [this] { emit activationEvent(int(QSystemTrayIcon::Trigger)); });
     connect(&m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         switch (reason) {
         case QSystemTrayIcon::Trigger:
@@ -17,6 +23,8 @@ TrayIcon::TrayIcon(const QIcon& icon, QObject* parent) : QObject(parent), m_icon
         }
     });
 }
+
+TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::setDisplay(bool on)
 {

@@ -3,6 +3,9 @@
 #include <QIcon>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <memory>
+
+class TrayMenu;
 
 // `ZTray1`: one icon in the notification area with a display switch, a tip
 // text and an activation event (a single click or a double-click on the icon).
@@ -13,6 +16,10 @@ public:
     static inline const QString designTip = QStringLiteral("öffnen MIRTAL Pindelfenster");
 
     explicit TrayIcon(const QIcon& icon, QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    // The icon's context menu; "Öffnen" raises the activation event.
+    TrayMenu* menu() const { return m_menu.get(); }
 
     // While true the icon is in the notification area; if no tray is there
     // yet, it appears as soon as one does.
@@ -32,5 +39,6 @@ signals:
     void activationEvent(int argument);
 
 private:
+    std::unique_ptr<TrayMenu> m_menu; // outlives the icon that shows it
     QSystemTrayIcon m_icon;
 };

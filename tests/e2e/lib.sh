@@ -90,10 +90,14 @@ main_window_id() {
     return 1
 }
 
+# Popups (the tray menu) are transient for another window.
+_is_popup() { xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | grep -q 'window id'; }
+
 tray_icon_id() {
     local id
     for id in $(xdotool search --all --pid "$ORBO_PID" 2>/dev/null); do
         _is_main_window "$id" && continue
+        _is_popup "$id" && continue
         xprop -id "$id" _XEMBED_INFO 2>/dev/null | grep -q '=' && { echo "$id"; return 0; }
     done
     return 1
@@ -106,6 +110,35 @@ window_is_viewable() {
 }
 
 window_is_hidden() { ! window_is_viewable; }
+
+# The tray icon's context menu while it is open.
+menu_is_open() {
+    local id
+    for id in $(xdotool search --all --onlyvisible --pid "$ORBO_PID" 2>/dev/null); do
+        _is_popup "$id" && ! _is_main_window "$id" && return 0
+    done
+    return 1
+}
+
+# Opens the tray icon's menu with a right click. A click that comes while a
+# menu that just closed still holds the pointer is lost, so it clicks again.
+menu_open() {
+    local id try
+    id=$(tray_icon_id) || fail "no tray icon"
+    for try in 1 2 3; do
+        xdotool mousemove --window "$id" 12 12 click 3
+        wait_until 1 menu_is_open && return 0
+    done
+    fail "a right click on the tray icon opened no menu"
+}
+
+# menu_choose KEY...: opens the tray icon's menu and chooses with the keyboard.
+menu_choose() {
+    menu_open
+    xdotool key "$@"
+    wait_until 5 _menu_is_closed || fail "the menu stayed open"
+}
+_menu_is_closed() { ! menu_is_open; }
 
 window_caption() { xprop -id "$(main_window_id)" _NET_WM_NAME | sed -e 's/^[^"]*"//' -e 's/"$//'; }
 
