@@ -9,6 +9,7 @@
 #include "store/StoreLocation.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
     ProcessSetup::makeNewFilesPrivate();
     QApplication app(argc, argv);
     ProcessSetup::describeApplication(app);
+    ProcessSetup::translateQtTexts(QLocale::system());
 
     // A second start brings the running copy's window back and ends.
     SingleInstance instance(StoreLocation::defaultPath());

@@ -9,6 +9,7 @@
 #include "window/TitleBox.h"
 #include "window/Twips.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,11 +38,23 @@ QString refused(const char* what, float twips)
         .arg(double(twips));
 }
 
+// Screen readers see the window as a frame (a plain top-level widget would
+// be a filler) named by accessibleName, not by the scrolling caption.
+QAccessibleInterface* accessibleWindow(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 {
+    static const bool accessibleAsFrame = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(accessibleAsFrame);
     setObjectName(QStringLiteral("mirtal_pindel"));
+    setAccessibleName(QStringLiteral("Pindel"));
     setWindowTitle(designCaption);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
@@ -122,9 +135,10 @@ void MainWindow::buildEditors()
     if (m_editorsBuilt)
         return;
     m_editorsBuilt = true;
-    for (CardControls& card : m_cards) {
-        card.content->editor();
-        card.titleBox->editor();
+    for (size_t i = 0; i < m_cards.size(); ++i) {
+        CardControls& card = m_cards[i];
+        card.content->editor()->setAccessibleName(QStringLiteral("Notiz Karte %1").arg(i + 1));
+        card.titleBox->editor()->setAccessibleName(QStringLiteral("Überschrift Karte %1").arg(i + 1));
         card.panel->setTitle(QStringLiteral("Umbenennen Überschrift"));
     }
     setTabOrder();

@@ -65,6 +65,15 @@ desktop_start() {
     fi
 }
 
+# session_bus_start: a private D-Bus session bus for the program and
+# everything after it, instead of none.
+session_bus_start() {
+    local pid
+    { read -r DBUS_SESSION_BUS_ADDRESS; read -r pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 --nopidfile)
+    export DBUS_SESSION_BUS_ADDRESS
+    _pids+=("$pid")
+}
+
 # orbo_start: starts the program in the background; ORBO_PID is its pid.
 orbo_start() {
     "$ORBO" "$@" >>"$E2E_TMP/orbo.log" 2>&1 &
@@ -110,6 +119,9 @@ window_is_viewable() {
 }
 
 window_is_hidden() { ! window_is_viewable; }
+
+# The main window has the keyboard focus.
+window_is_active() { [[ "$(xdotool getactivewindow 2>/dev/null)" == "$(main_window_id)" ]]; }
 
 # The tray icon's context menu while it is open.
 menu_is_open() {
