@@ -10,7 +10,7 @@ if [[ "${1:-}" == "--test" ]]; then
     packages+=(sqlite3 xvfb icewm xdotool wmctrl x11-utils imagemagick
                cups printer-driver-cups-pdf poppler-utils
                binutils-mingw-w64-x86-64 desktop-file-utils appstream clang libclang-rt-14-dev
-               dbus libglib2.0-bin at-spi2-core python3-pyatspi)
+               dbus libglib2.0-bin at-spi2-core python3-pyatspi xfce4-panel)
 fi
 
 missing=()

@@ -37,7 +37,7 @@ PindelApp::~PindelApp()
 
 void PindelApp::tellUser(const QString& message)
 {
-    if (m_window->tray()->display() && TrayIcon::isTrayAvailable())
+    if (m_window->tray()->isInTray())
         m_window->tray()->showMessage(QStringLiteral("Pindel"), message);
     else
         m_window->showNotice(message);

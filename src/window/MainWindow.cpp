@@ -301,7 +301,7 @@ QString MainWindow::notice() const
 
 void MainWindow::hideToTray()
 {
-    if (TrayIcon::isTrayAvailable())
+    if (m_tray->isInTray())
         hide();
     else
         showMinimized();

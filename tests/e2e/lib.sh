@@ -47,7 +47,9 @@ wait_until() {
     done
 }
 
-# desktop_start [--no-tray]: Xvfb, and icewm with its tray unless --no-tray.
+# desktop_start [--no-tray | --no-taskbar]: Xvfb, and icewm with its tray;
+# with --no-tray no window manager at all, with --no-taskbar icewm without
+# task bar and tray (a panel may bring one).
 desktop_start() {
     local fifo="$E2E_TMP/display"
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
@@ -59,11 +61,67 @@ desktop_start() {
         mkdir -p "$E2E_TMP/wmhome/.icewm"
         printf 'TaskBarShowClock=0\nTaskBarShowCPUStatus=0\nTaskBarShowNetStatus=0\nTaskBarShowMailboxStatus=0\nTaskBarShowMEMStatus=0\n' \
             >"$E2E_TMP/wmhome/.icewm/preferences"
+        [[ "${1:-}" == "--no-taskbar" ]] && printf 'ShowTaskBar=0\nTaskBarShowTray=0\n' >>"$E2E_TMP/wmhome/.icewm/preferences"
         HOME="$E2E_TMP/wmhome" icewm >/dev/null 2>&1 &
         _pids+=($!)
-        "$TRAY_PROBE" 15 || fail "icewm's tray did not appear"
+        if [[ "${1:-}" == "--no-taskbar" ]]; then
+            wait_until 10 _wm_running || fail "icewm did not start"
+        else
+            "$TRAY_PROBE" 15 || fail "icewm's tray did not appear"
+        fi
     fi
 }
+_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# A D-Bus tray as Xfce has it: xfce4-panel with only its status tray plugin,
+# which is the StatusNotifierWatcher and a host. Needs session_bus_start;
+# PANEL_PID is the panel's pid.
+panel_start() {
+    local conf="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+    mkdir -p "$conf"
+    cat >"$conf/xfce4-panel.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=8;x=640;y=780"/>
+      <property name="size" type="uint" value="30"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+    xfce4-panel --disable-wm-check >>"$E2E_TMP/panel.log" 2>&1 &
+    PANEL_PID=$!
+    _pids+=("$PANEL_PID")
+    wait_until 15 dbus_tray_up || fail "xfce4-panel's tray did not appear on the bus"
+}
+dbus_tray_up() {
+    gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher IsStatusNotifierHostRegistered \
+        2>/dev/null | grep -q true
+}
+panel_stop() {
+    kill "$PANEL_PID" 2>/dev/null || true
+    wait "$PANEL_PID" 2>/dev/null || true
+}
+
+# The items the D-Bus tray has, one per line ("SERVICE/PATH" or "SERVICE").
+tray_items() {
+    gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems \
+        2>/dev/null | grep -o "'[^']*'" | tr -d "'"
+}
+# The bus name of the program's item, once the tray has it.
+orbo_item() { tray_items | grep -m1 "StatusNotifierItem-$ORBO_PID-" | cut -d/ -f1; }
 
 # session_bus_start: a private D-Bus session bus for the program and
 # everything after it, instead of none.

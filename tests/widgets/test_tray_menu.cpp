@@ -7,6 +7,10 @@
 #include "window/ContentBox.h"
 #include "window/MainWindow.h"
 
+#ifdef PINDEL_STATUS_NOTIFIER
+#include "tray/DBusMenuExporter.h"
+#endif
+
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -156,6 +160,41 @@ private slots:
         QVERIFY(!menu.autostartAction()->isChecked());
         QCOMPARE(QDir(config + "/autostart").entryList(QDir::Files | QDir::Hidden).size(), 0);
     }
+
+#ifdef PINDEL_STATUS_NOTIFIER
+    // What a D-Bus tray draws: the same entries, the check mark as it is
+    // when the menu opens, and a click that triggers the entry.
+    void theDBusTrayGetsTheSameMenu()
+    {
+        useConfig("dbus");
+        TrayMenu menu;
+        DBusMenuExporter exporter(&menu);
+        const DBusMenuLayout layout = exporter.layout();
+        QStringList seen;
+        for (const DBusMenuLayout& entry : layout.children) {
+            const QVariantMap& p = entry.properties;
+            seen << (p.value("type") == "separator" ? QString("-") : p.value("label").toString());
+        }
+        QCOMPARE(seen, QStringList({"Öffnen", "Mit der Anmeldung starten", "-", "Beenden"}));
+        QCOMPARE(layout.children.at(1).properties.value("toggle-type"), QVariant("checkmark"));
+        QCOMPARE(layout.children.at(1).properties.value("toggle-state"), QVariant(0));
+
+        QCOMPARE(Autostart::setEnabled(true, "/usr/bin/orbo"), std::nullopt);
+        QSignalSpy updated(&exporter, &DBusMenuExporter::ItemsPropertiesUpdated);
+        exporter.AboutToShow(0);
+        QCOMPARE(updated.size(), 1);
+        QCOMPARE(exporter.layout().children.at(1).properties.value("toggle-state"), QVariant(1));
+
+        QSignalSpy opened(&menu, &TrayMenu::openChosen);
+        exporter.Event(1, "clicked", QDBusVariant(QVariant(0)), 0);
+        QTRY_COMPARE(opened.size(), 1);
+        QSignalSpy quit(&menu, &TrayMenu::quitChosen);
+        exporter.Event(3, "clicked", QDBusVariant(QVariant(0)), 0); // the separator
+        exporter.Event(4, "hovered", QDBusVariant(QVariant(0)), 0);
+        QTest::qWait(0);
+        QCOMPARE(quit.size(), 0);
+    }
+#endif
 
     // "Öffnen" is the icon's activation; "Beenden" saves as the session end does.
     void openShowsTheWindowAndQuitSaves()
