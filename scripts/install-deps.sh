@@ -5,12 +5,13 @@
 #                                    desktop with a tray, CUPS with a PDF printer)
 set -euo pipefail
 
-packages=(qt6-base-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-core qt6-translations-l10n)
+packages=(qt6-base-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-core qt6-translations-l10n
+          qt6-wayland)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(sqlite3 xvfb icewm xdotool wmctrl x11-utils imagemagick
                cups printer-driver-cups-pdf poppler-utils
                binutils-mingw-w64-x86-64 desktop-file-utils appstream clang libclang-rt-14-dev
-               dbus libglib2.0-bin at-spi2-core python3-pyatspi xfce4-panel)
+               dbus libglib2.0-bin at-spi2-core python3-pyatspi xfce4-panel weston)
 fi
 
 missing=()

@@ -126,6 +126,14 @@ void PindelApp::start()
 
 void PindelApp::restoreFromTray()
 {
+    // Wayland lets no program bring back a window once minimised (closing
+    // minimises where there is no tray), nor says whether it still is; a
+    // window shown afresh is mapped as new, so it is hidden first.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+        m_window->minimizedSinceShown()) {
+        m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+        m_window->hide();
+    }
     RestoreHandler::restore(m_context);
 }
 

@@ -332,7 +332,12 @@ bool MainWindow::event(QEvent* event)
         if (!event->spontaneous()) {
             m_activationPending = false;
             m_activationFallback.stop();
+            m_minimizedSinceShown = false;
         }
+        break;
+    case QEvent::WindowStateChange:
+        if (windowState() & Qt::WindowMinimized)
+            m_minimizedSinceShown = true;
         break;
     case QEvent::WindowActivate:
         applyOuterSizeOnceFrameIsKnown();

@@ -80,6 +80,10 @@ public:
     // (hidden without a tray, it would be gone for good).
     void hideToTray();
 
+    // The window was minimised since it was last shown. Wayland never tells
+    // a program that its window is minimised, nor lets it bring one back.
+    bool minimizedSinceShown() const { return m_minimizedSinceShown; }
+
     // Every way of showing the window comes through here: the editors are
     // built before the first show.
     void setVisible(bool visible) override;
@@ -121,5 +125,6 @@ private:
     std::optional<int> m_outerWidthBeforeFrame, m_outerHeightBeforeFrame;
     bool m_activationPending = false;
     bool m_editorsBuilt = false;
+    bool m_minimizedSinceShown = false;
     QTimer m_activationFallback;
 };

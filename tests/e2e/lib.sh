@@ -123,6 +123,33 @@ tray_items() {
 # The bus name of the program's item, once the tray has it.
 orbo_item() { tray_items | grep -m1 "StatusNotifierItem-$ORBO_PID-" | cut -d/ -f1; }
 
+# weston_start: a Wayland compositor without a tray, in a window of the X
+# server, for the program to run on with QT_QPA_PLATFORM=wayland.
+weston_start() {
+    weston --backend=x11-backend.so --use-pixman --width=1280 --height=800 --socket=wl-test --idle-time=0 --debug \
+        >>"$E2E_TMP/weston.log" 2>&1 &
+    WESTON_PID=$!
+    _pids+=("$WESTON_PID")
+    wait_until 10 test -S "$XDG_RUNTIME_DIR/wl-test" || fail "weston did not start"
+}
+
+# What weston shows: its scene graph, read through its debug protocol.
+_weston_scene() { timeout 5 weston-debug scene-graph 2>/dev/null; }
+# The program's window is a toplevel view on screen.
+wayland_window_shown() { _weston_scene | grep -q "role xdg_toplevel, PID $ORBO_PID,"; }
+wayland_window_gone() { ! wayland_window_shown; }
+# The close button of the window's own (client-side) frame, at its top
+# right, clicked through weston's window on the X server.
+wayland_close_window() {
+    local place right top
+    place=$(_weston_scene | grep -A1 "role xdg_toplevel, PID $ORBO_PID," | grep 'position:')
+    right=$(sed -n 's/.*-> (\([0-9-]*\), [0-9-]*).*/\1/p' <<<"$place")
+    top=$(sed -n 's/.*position: ([0-9-]*, \([0-9-]*\)).*/\1/p' <<<"$place")
+    local output
+    output=$(xwininfo -root -tree | awk '/"Weston Compositor/ {print $1; exit}')
+    xdotool mousemove --window "$output" $((right - 18)) $((top + 14)) click 1
+}
+
 # session_bus_start: a private D-Bus session bus for the program and
 # everything after it, instead of none.
 session_bus_start() {
