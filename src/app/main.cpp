@@ -1,4 +1,5 @@
 #include "app/Autosave.h"
+#include "app/ExitSaver.h"
 #include "app/PindelApp.h"
 #include "app/ProcessSetup.h"
 #include "app/SessionEnd.h"
@@ -56,6 +57,10 @@ int main(int argc, char* argv[])
         else
             pindel.reporter().clear();
     });
+
+    // The display server may end first (killed at logout): Qt then ends the
+    // program with exit(1) from inside the event loop.
+    ExitSaver displayLoss([&pindel] { pindel.endSession(); });
 
     pindel.start();
     return app.exec();

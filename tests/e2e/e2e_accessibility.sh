@@ -7,13 +7,7 @@ source "$(dirname "$0")/lib.sh"
 
 desktop_start
 session_bus_start
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-_pids+=($!)
-a11y_bus() { gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress >/dev/null 2>&1; }
-wait_until 10 a11y_bus || fail "the accessibility bus did not start"
-# What a desktop sets when the user turns the screen reader on.
-gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
-    --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled "<true>" >/dev/null
+a11y_start
 
 export QT_ACCESSIBILITY=1
 orbo_start

@@ -47,13 +47,15 @@ wait_until() {
     done
 }
 
-# desktop_start [--no-tray | --no-taskbar]: Xvfb, and icewm with its tray;
-# with --no-tray no window manager at all, with --no-taskbar icewm without
-# task bar and tray (a panel may bring one).
+# desktop_start [--no-tray | --no-taskbar]: Xvfb (XVFB_PID), and icewm with
+# its tray; with --no-tray no window manager at all, with --no-taskbar icewm
+# without task bar and tray (a panel may bring one).
 desktop_start() {
     local fifo="$E2E_TMP/display"
+    rm -f "$fifo" # a test may start a second desktop after the first
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
-    _pids+=($!)
+    XVFB_PID=$!
+    _pids+=("$XVFB_PID")
     wait_until 10 test -s "$fifo" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$fifo")"
     if [[ "${1:-}" != "--no-tray" ]]; then
@@ -138,17 +140,23 @@ _weston_scene() { timeout 5 weston-debug scene-graph 2>/dev/null; }
 # The program's window is a toplevel view on screen.
 wayland_window_shown() { _weston_scene | grep -q "role xdg_toplevel, PID $ORBO_PID,"; }
 wayland_window_gone() { ! wayland_window_shown; }
-# The close button of the window's own (client-side) frame, at its top
-# right, clicked through weston's window on the X server.
-wayland_close_window() {
-    local place right top
+# _wayland_click X Y: a click at X, Y from the window's top left corner (or,
+# for a negative X, from its top right), through weston's window on the X
+# server.
+_wayland_click() {
+    local place left right top output x
     place=$(_weston_scene | grep -A1 "role xdg_toplevel, PID $ORBO_PID," | grep 'position:')
+    left=$(sed -n 's/.*position: (\([0-9-]*\), [0-9-]*).*/\1/p' <<<"$place")
     right=$(sed -n 's/.*-> (\([0-9-]*\), [0-9-]*).*/\1/p' <<<"$place")
     top=$(sed -n 's/.*position: ([0-9-]*, \([0-9-]*\)).*/\1/p' <<<"$place")
-    local output
     output=$(xwininfo -root -tree | awk '/"Weston Compositor/ {print $1; exit}')
-    xdotool mousemove --window "$output" $((right - 18)) $((top + 14)) click 1
+    ((x = $1 < 0 ? right + $1 : left + $1))
+    xdotool mousemove --window "$output" "$x" $((top + $2)) click 1
 }
+# The close button of the window's own (client-side) frame.
+wayland_close_window() { _wayland_click -18 14; }
+# Into card 1's content box, below the frame's title and the tab row.
+wayland_click_content() { _wayland_click 60 70; }
 
 # session_bus_start: a private D-Bus session bus for the program and
 # everything after it, instead of none.
@@ -158,6 +166,18 @@ session_bus_start() {
     export DBUS_SESSION_BUS_ADDRESS
     _pids+=("$pid")
 }
+
+# a11y_start: the accessibility bus in the session bus, switched on as a
+# desktop does when the user turns a screen reader on; programs started
+# with QT_ACCESSIBILITY=1 then show on it.
+a11y_start() {
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+    _pids+=($!)
+    wait_until 10 _a11y_bus || fail "the accessibility bus did not start"
+    gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled "<true>" >/dev/null
+}
+_a11y_bus() { gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress >/dev/null 2>&1; }
 
 # orbo_start: starts the program in the background; ORBO_PID is its pid.
 orbo_start() {
