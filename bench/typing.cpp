@@ -6,15 +6,15 @@
 // an autosave of one edited note puts into typing (every 750 ms while the
 // user types): "save MEDIAN MIN MAX". Last the
 // close handler with all three notes edited: "close MEDIAN MIN MAX".
-#include "app/HandlerContext.h"
+#include "handlers/HandlerContext.h"
 #include "app/PindelApp.h"
-#include "app/ProcessSetup.h"
-#include "cards/CardPrinter.h"
+#include "platform/ProcessSetup.h"
+#include "print/CardPrinter.h"
 #include "store/SqliteStore.h"
-#include "window/ClosingHandlers.h"
-#include "window/ContentBox.h"
-#include "window/MainWindow.h"
-#include "window/TabStrip.h"
+#include "handlers/Closing.h"
+#include "ui/ContentBox.h"
+#include "ui/MainWindow.h"
+#include "ui/TabStrip.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12.
-#   scripts/install-deps.sh          build and run
-#   scripts/install-deps.sh --test   also what the tests need (a headless
-#                                    desktop with a tray, CUPS with a PDF printer)
+#   scripts/install-deps.sh            build and run
+#   scripts/install-deps.sh --package  also what building the Debian package needs
+#   scripts/install-deps.sh --test     also what the tests need (a headless
+#                                      desktop with a tray, CUPS with a PDF
+#                                      printer, the package's checks)
 set -euo pipefail
 
 packages=(qt6-base-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-core qt6-translations-l10n
           qt6-wayland)
-if [[ "${1:-}" == "--test" ]]; then
-    packages+=(sqlite3 xvfb icewm xdotool wmctrl x11-utils imagemagick
+package_tools=(dpkg-dev gzip)
+case "${1:-}" in
+--package)
+    packages+=("${package_tools[@]}")
+    ;;
+--test)
+    packages+=("${package_tools[@]}" sqlite3 xvfb icewm xdotool wmctrl x11-utils x11-xserver-utils imagemagick
                cups printer-driver-cups-pdf poppler-utils
                binutils-mingw-w64-x86-64 desktop-file-utils appstream clang libclang-rt-14-dev
-               dbus libglib2.0-bin at-spi2-core python3-pyatspi xfce4-panel weston)
-fi
+               lintian appstream-compose libglib2.0-bin man-db
+               dbus at-spi2-core python3-pyatspi xfce4-panel weston)
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

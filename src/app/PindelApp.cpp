@@ -1,38 +1,43 @@
 #include "app/PindelApp.h"
 
-#include "cards/PrintHandler.h"
-#include "cards/TitlePanel.h"
-#include "store/NoteStore.h"
+#include "handlers/Autosave.h"
+#include "handlers/Closing.h"
+#include "handlers/MarqueeTick.h"
+#include "handlers/Print.h"
+#include "handlers/Resize.h"
+#include "handlers/Restore.h"
+#include "handlers/SaveNotes.h"
+#include "handlers/Startup.h"
+#include "handlers/TitlePanel.h"
+#include "platform/SessionEndSignals.h"
+#include "platform/SingleInstance.h"
+#include "store/RescueFiles.h"
 #include "store/SerializedStore.h"
-#include "tray/MarqueeTick.h"
-#include "tray/RestoreHandler.h"
-#include "tray/TrayIcon.h"
-#include "tray/TrayMenu.h"
-#include "window/ClosingHandlers.h"
-#include "window/MainWindow.h"
-#include "window/ResizeHandler.h"
-#include "window/StartupHandlers.h"
-#include "window/TabStrip.h"
+#include "store/SqliteStore.h"
+#include "ui/MainWindow.h"
+#include "ui/TabStrip.h"
+#include "ui/TrayIcon.h"
+#include "ui/TrayMenu.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QSessionManager>
 
-PindelApp::PindelApp(NoteStore& store, CardPrinter& printer, QObject* parent)
+PindelApp::PindelApp(SerializedStore& store, CardPrinter& printer, QObject* parent)
     : QObject(parent), m_store(store), m_printer(printer),
-      m_window(std::make_unique<MainWindow>()), m_context{*m_window, m_store, m_module, m_reporter}
+      m_window(std::make_unique<MainWindow>()), m_context{*m_window, m_store, m_marquee, m_reporter}
 {
-    m_module.mainWindow = m_window.get();
     m_reporter.setUserSink([this](const QString& message) { tellUser(message); });
+    m_autosave = std::make_unique<Autosave>(m_context);
     connectHandlers();
 }
 
 PindelApp::~PindelApp()
 {
     // A save still running in the background reports back to this object.
-    if (auto* serialized = dynamic_cast<SerializedStore*>(&m_store))
-        serialized->waitUntilIdle();
+    m_store.waitUntilIdle();
 }
 
 void PindelApp::tellUser(const QString& message)
@@ -49,35 +54,19 @@ void PindelApp::report(const std::optional<QString>& failure)
         m_reporter.report(*failure);
 }
 
-void PindelApp::reportWrite(const std::optional<QString>& failure)
-{
-    // A write that went through means the cause of earlier failures is gone:
-    // should they come back, they are told again.
-    if (failure)
-        m_reporter.report(*failure);
-    else
-        m_reporter.clear();
-}
-
 void PindelApp::connectHandlers()
 {
     MainWindow& w = *m_window;
     connect(&w, &MainWindow::closeRequested, this, &PindelApp::onCloseRequested);
     connect(&w, &MainWindow::activated, this, [this] { Startup::activation(m_context); });
     connect(&w, &MainWindow::focusLost, this, [this] {
-        if (!m_window->isVisible())
-            return;
-        // The same writes, stopping at the first failure; where the store can,
-        // they run off the event loop so that leaving the window never waits
-        // for a huge note to reach the disk.
-        if (auto* serialized = dynamic_cast<SerializedStore*>(&m_store)) {
-            serialized->writeInBackground(Closing::contentWrites(m_context), this,
-                                          [this](const std::optional<QString>& failure) { reportWrite(failure); });
-            return;
-        }
-        reportWrite(Closing::focusLoss(m_context));
+        if (m_window->isVisible())
+            Closing::focusLoss(m_context, this, [this](const std::optional<QString>& failure) {
+                if (failure)
+                    m_autosave->retrySoon();
+            });
     });
-    connect(&w, &MainWindow::resized, this, [this] { ResizeHandler::apply(*m_window); });
+    connect(&w, &MainWindow::resized, this, [this] { Resize::apply(*m_window); });
     connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });
     connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
     connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
@@ -87,13 +76,13 @@ void PindelApp::connectHandlers()
     for (int card = 0; card < 3; ++card) {
         const CardControls& c = w.card(card);
         connect(c.okButton, &QPushButton::clicked, this,
-                [this, card] { reportWrite(TitlePanel::ok(m_context, card)); });
+                [this, card] { m_reporter.saveOutcome(TitlePanel::ok(m_context, card)); });
         connect(c.cancelButton, &QPushButton::clicked, this,
                 [this, card] { TitlePanel::cancel(m_context, card); });
         connect(c.printButton, &QPushButton::clicked, this, [this, card] {
             // Each click asks for a print, so each failed one is told: a panel
             // that merely stays open would say nothing.
-            const auto failure = PrintHandler::print(m_context, m_printer, card);
+            const auto failure = Print::print(m_context, m_printer, card);
             if (failure)
                 m_reporter.clear();
             report(failure);
@@ -102,18 +91,33 @@ void PindelApp::connectHandlers()
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         // Logout or shutdown: save without asking anything.
         connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-            if (auto failure = Closing::saveForSessionEnd(m_context))
-                m_reporter.report(*failure);
+            if (!SaveNotes::atSessionEnd(m_context))
+                m_exitStatus = 1;
         });
         // However the event loop ends, what is on screen is saved first.
-        connect(gui, &QCoreApplication::aboutToQuit, this, [this] {
-            if (m_ending)
-                return;
-            m_ending = true;
-            if (auto failure = Closing::saveForSessionEnd(m_context))
-                m_reporter.report(*failure);
-        });
+        connect(gui, &QCoreApplication::aboutToQuit, this, &PindelApp::saveAtEnd);
     }
+}
+
+void PindelApp::saveAtEnd()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    if (!SaveNotes::atSessionEnd(m_context))
+        m_exitStatus = 1;
+}
+
+void PindelApp::listenTo(SqliteStore& store, SingleInstance& instance, SessionEndSignals& sessionEnd)
+{
+    // Notices come from the store's worker; they are told on the event loop,
+    // once the tray icon can carry them.
+    store.setNoticeSink([this](const QString& notice) {
+        QMetaObject::invokeMethod(
+            this, [this, notice] { m_reporter.report(notice); }, Qt::QueuedConnection);
+    });
+    connect(&instance, &SingleInstance::showRequested, this, &PindelApp::restoreFromTray);
+    connect(&sessionEnd, &SessionEndSignals::requested, this, &PindelApp::endSession);
 }
 
 void PindelApp::start()
@@ -122,6 +126,12 @@ void PindelApp::start()
         m_reporter.report(*failure);
         m_window->show();
     }
+    const QStringList rescued = RescueFiles::find();
+    if (!rescued.isEmpty())
+        m_reporter.report(
+            QStringLiteral("Text, der beim Beenden nicht gespeichert werden konnte, liegt in: %1. "
+                           "Übernehmen Sie ihn in eine Karte und löschen Sie danach die Datei.")
+                .arg(QDir::toNativeSeparators(rescued.join(QStringLiteral(", ")))));
 }
 
 void PindelApp::restoreFromTray()
@@ -134,7 +144,7 @@ void PindelApp::restoreFromTray()
         m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
         m_window->hide();
     }
-    RestoreHandler::restore(m_context);
+    Restore::restore(m_context);
 }
 
 void PindelApp::onCloseRequested(QCloseEvent* event)
@@ -144,15 +154,16 @@ void PindelApp::onCloseRequested(QCloseEvent* event)
         event->accept();
         return;
     }
-    reportWrite(Closing::closeRequest(m_context, event));
+    if (auto failure = Closing::closeRequest(m_context, event)) {
+        report(failure);
+        m_autosave->retrySoon();
+    }
 }
 
 void PindelApp::endSession()
 {
     if (m_ending)
         return;
-    m_ending = true;
-    if (auto failure = Closing::saveForSessionEnd(m_context))
-        m_reporter.report(*failure);
-    QCoreApplication::exit(0);
+    saveAtEnd();
+    QCoreApplication::exit(m_exitStatus);
 }

@@ -1,16 +1,20 @@
 #pragma once
 
-#include "app/FailureReporter.h"
-#include "app/HandlerContext.h"
-#include "app/Module1.h"
+#include "core/Marquee.h"
+#include "handlers/FailureReporter.h"
+#include "handlers/HandlerContext.h"
 
 #include <QObject>
 #include <memory>
 #include <optional>
 
+class Autosave;
 class CardPrinter;
+class SessionEndSignals;
+class SingleInstance;
+class SqliteStore;
 class MainWindow;
-class NoteStore;
+class SerializedStore;
 class QCloseEvent;
 
 // Builds the window and connects every handled event to its handler. It is
@@ -19,19 +23,28 @@ class PindelApp : public QObject
 {
     Q_OBJECT
 public:
-    PindelApp(NoteStore& store, CardPrinter& printer, QObject* parent = nullptr);
+    PindelApp(SerializedStore& store, CardPrinter& printer, QObject* parent = nullptr);
     ~PindelApp() override;
 
+    // What reaches the program from outside its window: notices of the store
+    // (a damaged file moved aside, a backup made), a later start asking for
+    // the window, and the end of the session.
+    void listenTo(SqliteStore& store, SingleInstance& instance, SessionEndSignals& sessionEnd);
+
     // Runs the load step. When it fails, the window is left on screen so that
-    // activation completes start-up once it becomes active.
+    // activation completes start-up once it becomes active. Tells the user
+    // of text rescued when an earlier run ended.
     void start();
 
-    // Saves what a close request saves and ends the program with status 0,
-    // never holding up the end of the user's session.
+    // Saves what a close request saves and ends the program: with status 0,
+    // or 1 when something could not be saved (it was rescued then). Never
+    // holds up the end of the user's session for long.
     void endSession();
+    // The status the program ends with.
+    int exitStatus() const { return m_exitStatus; }
 
     MainWindow& window() { return *m_window; }
-    Module1& module() { return m_module; }
+    MarqueeState& marquee() { return m_marquee; }
     FailureReporter& reporter() { return m_reporter; }
     HandlerContext& context() { return m_context; }
 
@@ -43,13 +56,15 @@ private:
     void onCloseRequested(QCloseEvent* event);
     void tellUser(const QString& message);
     void report(const std::optional<QString>& failure);
-    void reportWrite(const std::optional<QString>& failure);
+    void saveAtEnd();
 
-    NoteStore& m_store;
+    SerializedStore& m_store;
     CardPrinter& m_printer;
-    Module1 m_module;
+    MarqueeState m_marquee;
     FailureReporter m_reporter;
     std::unique_ptr<MainWindow> m_window;
     HandlerContext m_context;
+    std::unique_ptr<Autosave> m_autosave;
     bool m_ending = false;
+    int m_exitStatus = 0;
 };

@@ -1,8 +1,11 @@
 #pragma once
 
-#include "app/StepFailure.h"
+#include "core/StepFailure.h"
 
+#include <QHash>
 #include <QString>
+#include <optional>
+#include <utility>
 
 // The store refused a read or a write. The message names the key, the file and
 // the cause, ready to be shown to the user.
@@ -12,11 +15,24 @@ public:
     using StepFailure::StepFailure;
 };
 
+// What became of one note's save.
+enum class NoteSaveOutcome {
+    Written,              // the store holds the text now
+    KeptOutsideChange,    // another program changed the note and the user had not edited it: left as it is
+    WonOverOutsideChange, // the user's edit replaced another program's change, which went into the backup
+                          // first
+};
+
 // The per-user store of notes, titles and window geometry: text values under
 // application and section "MIRTAL". Keys are matched without regard to case,
 // a write is seen by every later read, and a value comes back exactly as
-// written. Both operations run synchronously and throw StoreError when the
-// store refuses them.
+// written. Every operation runs synchronously and throws StoreError when the
+// store refuses it.
+//
+// The store remembers what this program last read or wrote under each key.
+// A note's save compares that with what the store holds now: a note another
+// program (the sqlite3 tool, a second copy, a sync tool) changed meanwhile is
+// never reverted to an older text the user did not touch.
 class NoteStore
 {
 public:
@@ -24,8 +40,36 @@ public:
 
     // The stored text, or defaultValue when the key does not exist (an empty
     // stored text is returned as empty, not as the default).
-    virtual QString read(const QString& key, const QString& defaultValue) = 0;
+    QString read(const QString& key, const QString& defaultValue);
 
     // Creates the key or replaces its value.
-    virtual void write(const QString& key, const QString& value) = 0;
+    void write(const QString& key, const QString& value);
+
+    // Writes a note's text unless the store changed since this program last
+    // read or wrote the note: then an unedited note is left alone, and an
+    // edited one wins after what it replaces was copied to the backup.
+    NoteSaveOutcome saveNote(const QString& key, const QString& text, bool userEdited);
+
+    // Keys match as SQLite's NOCASE matches them: ASCII letters only.
+    static QString foldKey(const QString& key);
+
+protected:
+    // The stored text, or nothing when the key does not exist.
+    virtual std::optional<QString> fetch(const QString& key) = 0;
+    // What a save compares with; not one of the program's own reads.
+    virtual std::optional<QString> peek(const QString& key) { return fetch(key); }
+    virtual void put(const QString& key, const QString& value) = 0;
+    // Keeps the store as it is now, before a change of another program is
+    // written over.
+    virtual void keepCopyBeforeOverwrite(const QString& key) = 0;
+
+    // What this program last read or wrote, by folded key: the key as spelt
+    // then, and its value (nothing when it was missing).
+    using Seen = QHash<QString, std::pair<QString, std::optional<QString>>>;
+    const Seen& seen() const { return m_seen; }
+
+private:
+    void see(const QString& key, const std::optional<QString>& value);
+
+    Seen m_seen;
 };

@@ -1,7 +1,8 @@
 #include "store/SerializedStore.h"
 
-#include "app/HandlerSteps.h"
+#include "core/HandlerSteps.h"
 
+#include <QPointer>
 #include <future>
 
 SerializedStore::SerializedStore(NoteStore& inner) : m_inner(inner), m_worker([this] { work(); }) {}
@@ -77,14 +78,38 @@ void SerializedStore::write(const QString& key, const QString& value)
     result.get_future().get();
 }
 
-void SerializedStore::writeInBackground(Batch batch, QObject* context, Done done)
+SaveResult SerializedStore::run(const std::vector<StoreWrite>& writes)
 {
-    enqueue([this, batch = std::move(batch), context, done = std::move(done)] {
-        std::vector<HandlerSteps::Step> steps;
-        for (const auto& [key, value] : batch)
-            steps.push_back([this, &key = key, &value = value] { m_inner.write(key, value); });
-        const std::optional<QString> failure = HandlerSteps::stopAtFirstFailure(steps);
-        QMetaObject::invokeMethod(
-            context, [done, failure] { done(failure); }, Qt::QueuedConnection);
+    SaveResult result;
+    result.outcomes.resize(writes.size());
+    std::vector<HandlerSteps::Step> steps;
+    for (size_t i = 0; i < writes.size(); ++i) {
+        steps.push_back([this, &result, &write = writes[i], i] {
+            if (write.isNote) {
+                result.outcomes[i] = m_inner.saveNote(write.key, write.value, write.userEdited);
+            } else {
+                m_inner.write(write.key, write.value);
+                result.outcomes[i] = NoteSaveOutcome::Written;
+            }
+        });
+    }
+    result.failure = HandlerSteps::stopAtFirstFailure(steps);
+    return result;
+}
+
+SaveResult SerializedStore::save(std::vector<StoreWrite> writes)
+{
+    std::promise<SaveResult> result;
+    enqueue([&] { result.set_value(run(writes)); });
+    return result.get_future().get();
+}
+
+void SerializedStore::saveInBackground(std::vector<StoreWrite> writes, QObject* context, Done done)
+{
+    enqueue([this, writes = std::move(writes), context = QPointer<QObject>(context), done = std::move(done)] {
+        SaveResult result = run(writes);
+        if (context)
+            QMetaObject::invokeMethod(
+                context.data(), [done, result = std::move(result)] { done(result); }, Qt::QueuedConnection);
     });
 }

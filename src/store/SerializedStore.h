@@ -9,38 +9,66 @@
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <utility>
 #include <vector>
 
-// Runs every access to a store on one worker thread, strictly in the order it
-// was asked for. read() and write() wait for their turn and their outcome, so
-// the handlers keep their order of steps and their failure styles; a batch
-// handed to writeInBackground() returns at once, so saving a huge note while
-// the user types does not freeze the window. Because all access shares one
-// queue, a later read or write never overtakes a background batch.
-class SerializedStore final : public NoteStore
+// One write of a save: a note's text (saved by NoteStore::saveNote, never over
+// another program's change the user did not edit) or a plain value.
+struct StoreWrite
+{
+    QString key;
+    QString value;
+    bool isNote = false;
+    bool userEdited = false;
+
+    static StoreWrite note(QString key, QString text, bool userEdited)
+    {
+        return {std::move(key), std::move(text), true, userEdited};
+    }
+    static StoreWrite plain(QString key, QString value) { return {std::move(key), std::move(value)}; }
+};
+
+// How a save went: the first refused write (the writes after it did not run)
+// and, write by write, what became of it (nothing for a write that failed or
+// did not run).
+struct SaveResult
+{
+    std::optional<QString> failure;
+    std::vector<std::optional<NoteSaveOutcome>> outcomes;
+};
+
+// The store every part of the program uses. Every access runs on one worker
+// thread, strictly in the order it was asked for, so a later read never
+// overtakes an earlier write. read(), write() and save() wait for their turn
+// and their outcome, for the handlers whose next step depends on it;
+// saveInBackground() returns at once, so saving a huge note while the user
+// types does not freeze the window. Autosave, loss of focus, closing and the
+// end of the session all save through save() or saveInBackground().
+class SerializedStore
 {
 public:
-    using Batch = std::vector<std::pair<QString, QString>>;
-    // Runs on the thread of the context object given with the batch.
-    using Done = std::function<void(const std::optional<QString>& failure)>;
+    using Done = std::function<void(const SaveResult& result)>;
 
     explicit SerializedStore(NoteStore& inner);
     // Finishes what is queued, then stops the worker.
-    ~SerializedStore() override;
+    ~SerializedStore();
+    SerializedStore(const SerializedStore&) = delete;
+    SerializedStore& operator=(const SerializedStore&) = delete;
 
-    QString read(const QString& key, const QString& defaultValue) override;
-    void write(const QString& key, const QString& value) override;
+    QString read(const QString& key, const QString& defaultValue);
+    void write(const QString& key, const QString& value);
 
-    // Writes the pairs in order and stops at the first that fails, like a
-    // handler; then calls done on context's thread. context must outlive the
-    // batch (waitUntilIdle() in its destructor ensures that).
-    void writeInBackground(Batch batch, QObject* context, Done done);
+    // Runs the writes in order and stops at the first that fails, like a
+    // handler that stops at its first failing step.
+    SaveResult save(std::vector<StoreWrite> writes);
+    // The same after everything queued before it; done runs on context's
+    // thread afterwards, unless context is gone by then.
+    void saveInBackground(std::vector<StoreWrite> writes, QObject* context, Done done);
 
     // Returns once everything queued so far has run.
     void waitUntilIdle();
 
 private:
+    SaveResult run(const std::vector<StoreWrite>& writes);
     void enqueue(std::function<void()> job);
     void work();
 

@@ -1,9 +1,10 @@
 #include "store/SqliteStore.h"
 
-#include "store/PrivateFiles.h"
+#include "platform/PrivateFiles.h"
 #include "store/StoreRecovery.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 #include <sqlite3.h>
@@ -20,17 +21,6 @@ const char* const kSelect = "SELECT value FROM settings "
 
 const char* const kUpsert = "INSERT INTO settings (application, section, key, value) VALUES (?1, ?2, ?3, ?4) "
                             "ON CONFLICT (application, section, key) DO UPDATE SET value = excluded.value";
-
-QString foldKey(const QString& key)
-{
-    // NOCASE folds ASCII letters only; do the same here.
-    QString folded = key;
-    for (QChar& c : folded) {
-        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return folded;
-}
 
 } // namespace
 
@@ -89,11 +79,38 @@ void SqliteStore::closeAfterFailure(int rc)
         closeConnection();
 }
 
+void SqliteStore::noticeFileChangedUnderUs()
+{
+    if (!m_db.isOpen())
+        return;
+    if (!QFileInfo::exists(m_path)) {
+        closeConnection();
+        m_vanished = true;
+        return;
+    }
+    const auto now = PrivateFiles::identityOf(m_path);
+    if (now && m_openedFile && *now != *m_openedFile) {
+        // Replaced by rename: from now on the file at the path counts. What
+        // it holds is compared with what this program last saw before any
+        // note is written (NoteStore::saveNote). The journal beside it is
+        // still the old file's: emptied into the old file first, it cannot
+        // be played into the new one.
+        m_db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        closeConnection();
+    }
+}
+
 bool SqliteStore::ensureOpen(bool create, QString* error)
 {
+    noticeFileChangedUnderUs();
     if (m_db.isOpen())
         return true;
     const bool exists = QFileInfo::exists(m_path);
+    // A store that was there in this run and has gone is made again at once,
+    // for a read too: a read would otherwise bring back defaults in place of
+    // the notes the window still holds.
+    if (!exists && m_vanished)
+        return recreateFromWhatWasSeen(error);
     if (!exists && !create)
         return false;
     if (!exists) {
@@ -109,6 +126,8 @@ bool SqliteStore::ensureOpen(bool create, QString* error)
     }
     if (!openConnection(error))
         return false;
+    m_openedFile = PrivateFiles::identityOf(m_path);
+    m_wasOpened = true;
     if (exists) {
         QString cause;
         switch (StoreRecovery::check(m_db.get(), &cause)) {
@@ -124,6 +143,8 @@ bool SqliteStore::ensureOpen(bool create, QString* error)
         }
     }
     if (!m_backupDecided) {
+        // A backup cut short by a crash is of no use.
+        QFile::remove(backupPath() + QStringLiteral(".new"));
         m_backupDecided = true;
         m_backupPending = exists && QFileInfo(m_path).size() > 0;
     }
@@ -159,6 +180,34 @@ bool SqliteStore::setUp(QString* error)
     return true;
 }
 
+bool SqliteStore::recreateFromWhatWasSeen(QString* error)
+{
+    if (!PrivateFiles::ensureFolder(QFileInfo(m_path).absolutePath(), error) ||
+        !PrivateFiles::ensureFile(m_path, error) || !openConnection(error))
+        return false;
+    m_openedFile = PrivateFiles::identityOf(m_path);
+    // Nothing to back up: the old file is gone.
+    m_backupDecided = true;
+    m_backupPending = false;
+    if (!setUp(error))
+        return false;
+    std::vector<StoreRecovery::Row> rows;
+    for (const auto& [key, value] : seen()) {
+        if (value)
+            rows.push_back({m_application, m_section, key.toUtf8(), value->toUtf8()});
+    }
+    const int carried = StoreRecovery::carryInto(m_db.get(), rows, error);
+    if (carried < 0) {
+        closeConnection();
+        return false;
+    }
+    m_vanished = false;
+    notice(QStringLiteral("Die Notizdatei %1 war verschwunden. Sie wurde mit den Notizen, Überschriften und "
+                          "der Fenstergröße aus dem laufenden Pindel neu angelegt.")
+               .arg(QDir::toNativeSeparators(m_path)));
+    return true;
+}
+
 bool SqliteStore::replaceDamagedFile(const QString& cause, QString* error)
 {
     QString why;
@@ -181,6 +230,7 @@ bool SqliteStore::replaceDamagedFile(const QString& cause, QString* error)
         told += QStringLiteral(" Die Sicherung des vorigen Laufs liegt unter %1.")
                     .arg(QDir::toNativeSeparators(backupPath()));
     const bool ready = PrivateFiles::ensureFile(m_path, error) && openConnection(error) && setUp(error);
+    m_openedFile = PrivateFiles::identityOf(m_path);
     if (!ready) {
         notice(told);
         return false;
@@ -220,12 +270,12 @@ void SqliteStore::forgetKnownValuesIfChangedElsewhere()
     }
 }
 
-QString SqliteStore::read(const QString& key, const QString& defaultValue)
+std::optional<QString> SqliteStore::fetch(const QString& key)
 {
     QString error;
     if (!ensureOpen(false, &error)) {
         if (error.isEmpty())
-            return defaultValue; // no store yet: every key is missing
+            return std::nullopt; // no store yet: every key is missing
         throw StoreError(failure(QStringLiteral("Lesen"), key, error));
     }
     forgetKnownValuesIfChangedElsewhere();
@@ -242,7 +292,7 @@ QString SqliteStore::read(const QString& key, const QString& defaultValue)
     m_select.bindText(3, keyUtf8);
     const int rc = sqlite3_step(m_select.get());
     if (rc == SQLITE_DONE)
-        return defaultValue;
+        return std::nullopt;
     if (rc != SQLITE_ROW) {
         const QString cause = m_db.errorMessage();
         closeAfterFailure(rc);
@@ -258,7 +308,24 @@ QString SqliteStore::read(const QString& key, const QString& defaultValue)
     return value;
 }
 
-void SqliteStore::write(const QString& key, const QString& value)
+void SqliteStore::keepCopyBeforeOverwrite(const QString& key)
+{
+    QString error;
+    if (!ensureOpen(true, &error))
+        throw StoreError(failure(QStringLiteral("Speichern"), key, error));
+    if (!StoreRecovery::backup(m_db.get(), backupPath(), &error))
+        throw StoreError(
+            failure(QStringLiteral("Speichern"), key,
+                    QStringLiteral("die Sicherung %1 vor dem Überschreiben einer fremden Änderung "
+                                   "gelang nicht: %2")
+                        .arg(QDir::toNativeSeparators(backupPath()), error)));
+    m_backupPending = false;
+    notice(QStringLiteral("„%1“ wurde außerhalb von Pindel geändert, während Sie die Notiz bearbeitet "
+                          "haben. Ihre Fassung ist gespeichert; die andere liegt in der Sicherung %2.")
+               .arg(key, QDir::toNativeSeparators(backupPath())));
+}
+
+void SqliteStore::put(const QString& key, const QString& value)
 {
     QString error;
     if (!ensureOpen(true, &error))

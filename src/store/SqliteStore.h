@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PrivateFiles.h"
 #include "store/NoteStore.h"
 #include "store/SqliteHandle.h"
 
@@ -13,6 +14,11 @@
 // The file is opened on first use and again after a failure, so a write that
 // failed because the disk was full succeeds once space is back.
 //
+// The file is watched at each access: one replaced by rename (a sync tool,
+// another program) is opened anew at its path; one deleted with its folder is
+// made again from what this program last read or wrote, so the notes in the
+// window are not lost with it.
+//
 // A file that turns out damaged when opened is moved aside under a dated name
 // and what can still be read is carried into a new store; the first write of
 // each run copies the store as it was to "<file>.bak". Both are told through
@@ -23,9 +29,6 @@ public:
     explicit SqliteStore(QString path, QString application = QStringLiteral("MIRTAL"),
                          QString section = QStringLiteral("MIRTAL"));
     ~SqliteStore() override;
-
-    QString read(const QString& key, const QString& defaultValue) override;
-    void write(const QString& key, const QString& value) override;
 
     const QString& path() const { return m_path; }
     QString backupPath() const { return m_path + QStringLiteral(".bak"); }
@@ -41,8 +44,15 @@ public:
     // How long a write waits for another program's lock before it fails.
     static constexpr int busyTimeoutMs = 1000;
 
+protected:
+    std::optional<QString> fetch(const QString& key) override;
+    void put(const QString& key, const QString& value) override;
+    void keepCopyBeforeOverwrite(const QString& key) override;
+
 private:
     bool ensureOpen(bool create, QString* error);
+    void noticeFileChangedUnderUs();
+    bool recreateFromWhatWasSeen(QString* error);
     bool openConnection(QString* error);
     bool setUp(QString* error);
     bool replaceDamagedFile(const QString& cause, QString* error);
@@ -71,4 +81,8 @@ private:
     // change reaches it.
     bool m_backupDecided = false;
     bool m_backupPending = false;
+    // The file the open connection works on, and whether it has gone.
+    std::optional<PrivateFiles::FileIdentity> m_openedFile;
+    bool m_wasOpened = false;
+    bool m_vanished = false;
 };

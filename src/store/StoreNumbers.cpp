@@ -1,9 +1,9 @@
 #include "store/StoreNumbers.h"
 
-#include "store/NoteStore.h"
+#include "store/SerializedStore.h"
 #include "store/SingleNumber.h"
 
-float readStoredNumber(NoteStore& store, const QString& key, const QString& defaultValue)
+float readStoredNumber(SerializedStore& store, const QString& key, const QString& defaultValue)
 {
     const QString text = store.read(key, defaultValue);
     if (const auto value = SingleNumber::parse(text))

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-class NoteStore;
+class SerializedStore;
 
 // Reads a key and converts it to a single-precision number; throws
 // StepFailure when the text is not a number (the empty text included).
-float readStoredNumber(NoteStore& store, const QString& key, const QString& defaultValue);
+float readStoredNumber(SerializedStore& store, const QString& key, const QString& defaultValue);

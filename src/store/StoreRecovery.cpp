@@ -1,6 +1,6 @@
 #include "store/StoreRecovery.h"
 
-#include "store/PrivateFiles.h"
+#include "platform/PrivateFiles.h"
 #include "store/SqliteHandle.h"
 
 #include <QDateTime>
@@ -32,11 +32,10 @@ QByteArray columnText(sqlite3_stmt* st, int column)
 // Reads rows until the end or the first page that cannot be read.
 void collectRows(sqlite3* db, const char* sql, std::vector<Row>& rows, std::set<QByteArray>& seen)
 {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(st);
+    SqliteStatement statement;
+    if (!statement.prepare(db, sql))
         return;
-    }
+    sqlite3_stmt* st = statement.get();
     while (sqlite3_step(st) == SQLITE_ROW) {
         if (sqlite3_column_type(st, 3) == SQLITE_NULL)
             continue;
@@ -46,7 +45,6 @@ void collectRows(sqlite3* db, const char* sql, std::vector<Row>& rows, std::set<
         if (seen.insert(id).second)
             rows.push_back(std::move(row));
     }
-    sqlite3_finalize(st);
 }
 
 bool renameFile(const QString& from, const QString& to, QString* error)
@@ -65,17 +63,17 @@ bool renameFile(const QString& from, const QString& to, QString* error)
 
 Health check(sqlite3* db, QString* cause)
 {
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr);
+    SqliteStatement statement;
+    int rc = statement.prepare(db, "PRAGMA quick_check") ? SQLITE_OK : sqlite3_errcode(db);
     QStringList problems;
     if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            const QString line = QString::fromUtf8(columnText(st, 0));
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            const QString line = QString::fromUtf8(columnText(statement.get(), 0));
             if (line != QLatin1String("ok") && problems.size() < 3)
                 problems << line;
         }
     }
-    sqlite3_finalize(st);
+    statement.finalize();
     if (rc != SQLITE_DONE) {
         *cause = QString::fromUtf8(sqlite3_errmsg(db));
         return isDamageCode(sqlite3_extended_errcode(db)) ? Health::Damaged : Health::Unreadable;
@@ -147,9 +145,9 @@ std::vector<Row> readableRows(const QString& path)
             }
         }
     }
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
-        SQLITE_OK) {
+    SqliteConnection connection;
+    if (connection.open(copy)) {
+        sqlite3* db = connection.get();
         // Lets a truncated file be read up to where it ends, instead of
         // refusing it as a whole.
         sqlite3_exec(db, "PRAGMA writable_schema=ON", nullptr, nullptr, nullptr);
@@ -160,7 +158,7 @@ std::vector<Row> readableRows(const QString& path)
         // rows that lie beyond it.
         collectRows(db, (QByteArray(columns) + " ORDER BY rowid DESC").constData(), rows, seen);
     }
-    sqlite3_close_v2(db);
+    connection.close();
     removeCopy();
     return rows;
 }
@@ -169,25 +167,23 @@ int carryInto(sqlite3* db, const std::vector<Row>& rows, QString* error)
 {
     if (rows.empty())
         return 0;
-    sqlite3_stmt* st = nullptr;
+    SqliteStatement insert;
     bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
-              sqlite3_prepare_v2(db,
-                                 "INSERT OR IGNORE INTO settings (application, section, key, value) "
-                                 "VALUES (?1, ?2, ?3, ?4)",
-                                 -1, &st, nullptr) == SQLITE_OK;
+              insert.prepare(db, "INSERT OR IGNORE INTO settings (application, section, key, value) "
+                                 "VALUES (?1, ?2, ?3, ?4)");
     int written = 0;
     for (const Row& row : rows) {
         if (!ok)
             break;
-        const QByteArray* values[] = {&row.application, &row.section, &row.key, &row.value};
-        for (int i = 0; i < 4; ++i)
-            sqlite3_bind_text64(st, i + 1, values[i]->constData(), sqlite3_uint64(values[i]->size()),
-                                SQLITE_STATIC, SQLITE_UTF8);
-        ok = sqlite3_step(st) == SQLITE_DONE;
+        SqliteStatement::Use use(insert);
+        insert.bindText(1, row.application);
+        insert.bindText(2, row.section);
+        insert.bindText(3, row.key);
+        insert.bindText(4, row.value);
+        ok = sqlite3_step(insert.get()) == SQLITE_DONE;
         written += sqlite3_changes(db);
-        sqlite3_reset(st);
     }
-    sqlite3_finalize(st);
+    insert.finalize();
     if (ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
         return written;
     *error = QString::fromUtf8(sqlite3_errmsg(db));

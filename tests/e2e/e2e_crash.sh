@@ -20,11 +20,7 @@ random_text_sql() { echo "replace(hex(randomblob($1 / 2)), 'ABC', char(10))"; }
 hashes() { sqlite3 "$STORE" "SELECT key || ' ' || hex(sha3(value)) FROM settings WHERE key IN ('Pindel1','Pindel3','Pindel4') ORDER BY key"; }
 
 first_copy_holds_lock() {
-    local lock
-    for lock in "$XDG_RUNTIME_DIR/orbo-$(id -u)"/*.lock; do
-        [[ "$(head -n1 "$lock" 2>/dev/null)" == "$ORBO_PID" ]] && return 0
-    done
-    return 1
+    [[ "$(head -n1 "$STORE.lock" 2>/dev/null)" == "$ORBO_PID" ]]
 }
 
 for ((round = 1; round <= rounds; round++)); do

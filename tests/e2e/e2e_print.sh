@@ -13,7 +13,8 @@ mkdir -p "$PDF_DIR" 2>/dev/null || true
 # pixel). A card's controls sit relative to the strip's top-left corner.
 px() { echo $(($1 / 15)); }
 TAB_Y=$(px 150)                                  # middle of the tab row (295 high)
-TAB_X=(30 100 170)                               # inside tabs 0, 1, 2 ("Karte #N")
+STRIP_W=$(px $((8000 - 200)))                    # the strip in a window 8000 wide
+TAB_X=($((STRIP_W / 6)) $((STRIP_W / 2)) $((STRIP_W * 5 / 6))) # tabs 0, 1, 2: a third each
 PANEL=($(px 120) $(px 420) $(px 2475) $(px 1275)) # Frame at 120,420 on the card
 PRINT_X=$(($(px 120) + $(px 60) + $(px 2295) / 2)) # "Karte drucken" at 60,960 in the frame
 PRINT_Y=$(($(px 420) + $(px 960) + $(px 255) / 2))

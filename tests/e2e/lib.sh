@@ -23,7 +23,8 @@ _pids=()
 _cleanup() {
     local i
     for ((i = ${#_pids[@]} - 1; i >= 0; i--)); do
-        kill "${_pids[i]}" 2>/dev/null || true
+        # A stopped process would never end, and wait would hang.
+        kill "${_pids[i]}" 2>/dev/null && kill -CONT "${_pids[i]}" 2>/dev/null || true
         wait "${_pids[i]}" 2>/dev/null || true
     done
     rm -rf "$E2E_TMP"
@@ -32,6 +33,7 @@ trap _cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    [[ -s "$E2E_TMP/orbo.log" ]] && { echo "--- the program said:" >&2; tail -n 20 "$E2E_TMP/orbo.log" >&2; }
     screenshot "failure" || true
     exit 1
 }
@@ -225,8 +227,15 @@ window_is_viewable() {
 
 window_is_hidden() { ! window_is_viewable; }
 
-# The main window has the keyboard focus.
-window_is_active() { [[ "$(xdotool getactivewindow 2>/dev/null)" == "$(main_window_id)" ]]; }
+# The window manager has given the main window the focus.
+window_is_active() { xprop -root _NET_ACTIVE_WINDOW | grep -qi "$(printf '0x%x' "$(main_window_id)")\b"; }
+
+# The main window's own area on the screen: "X Y WIDTH HEIGHT" in pixels.
+window_area() {
+    xwininfo -id "$(main_window_id)" |
+        awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {h=$NF}
+             END {print x, y, w, h}'
+}
 
 # The tray icon's context menu while it is open.
 menu_is_open() {
@@ -266,8 +275,13 @@ click_tray() {
 }
 
 # Clicks on card N's tab (1 to 3) or into the current card's content box,
-# at their places in the window's design layout.
-click_tab() { xdotool mousemove --window "$(main_window_id)" $((40 + 80 * ($1 - 1))) 10 click 1; }
+# at their places in the window's design layout: each tab takes a third of
+# the strip, which is about as wide as the window.
+click_tab() {
+    local w
+    read -r _ _ w _ < <(window_area)
+    xdotool mousemove --window "$(main_window_id)" $(((2 * $1 - 1) * w / 6)) 10 click 1
+}
 click_content() { xdotool mousemove --window "$(main_window_id)" 100 60 click 1; }
 
 # A polite close request, as the window manager's close button sends it.
@@ -287,14 +301,86 @@ store_rows() {
     sqlite3 "$STORE" "SELECT count(*) FROM settings"
 }
 
-# store_set KEY VALUE: what another tool (or an earlier run) left in the store.
+# store_set KEY VALUE [KEY VALUE ...]: what another tool (or an earlier run)
+# left in the store.
 store_set() {
     mkdir -p "$(dirname "$STORE")"
-    sqlite3 "$STORE" "CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key));
-        INSERT OR REPLACE INTO settings VALUES ('MIRTAL', 'MIRTAL', '$1', '$2');"
+    local sql="CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key));"
+    while (($# >= 2)); do
+        sql+="INSERT OR REPLACE INTO settings VALUES ('MIRTAL', 'MIRTAL', '$1', '$2');"
+        shift 2
+    done
+    sqlite3 "$STORE" "$sql"
+}
+
+# stored_geometry: "LEFT TOP WIDTH HEIGHT" as stored (raw text).
+stored_geometry() {
+    local k out=()
+    for k in left top width height; do
+        out+=("(SELECT value FROM settings WHERE key = '$k' COLLATE NOCASE)")
+    done
+    sqlite3 "$STORE" "SELECT ${out[0]} || ' ' || ${out[1]} || ' ' || ${out[2]} || ' ' || ${out[3]}"
 }
 
 screenshot() {
     [[ -n "${DISPLAY:-}" ]] || return 0
     import -window root "$ARTIFACTS/${E2E_NAME:-e2e}-$1.png" 2>/dev/null
+}
+
+# store_lock [exclusive]: another program holds the store's write lock (or,
+# exclusive, every lock: reads fail too) until store_unlock.
+store_lock() {
+    local begin="BEGIN IMMEDIATE;"
+    [[ "${1:-}" == exclusive ]] && begin="PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT count(*) FROM settings;"
+    rm -f "$E2E_TMP/lock.fifo" "$E2E_TMP/lock.out"
+    mkfifo "$E2E_TMP/lock.fifo"
+    sqlite3 "$STORE" <"$E2E_TMP/lock.fifo" >"$E2E_TMP/lock.out" 2>&1 &
+    _LOCK_PID=$!
+    _pids+=("$_LOCK_PID")
+    exec 7>"$E2E_TMP/lock.fifo"
+    echo "$begin SELECT 'locked';" >&7
+    wait_until 5 grep -q '^locked' "$E2E_TMP/lock.out" || fail "could not lock the store: $(cat "$E2E_TMP/lock.out")"
+}
+
+store_unlock() {
+    # .quit: programs started meanwhile hold the pipe open too.
+    printf 'COMMIT;\n.quit\n' >&7
+    exec 7>&-
+    wait "$_LOCK_PID" 2>/dev/null || true
+}
+
+# orbo_log_has TEXT: the program said so (stderr carries every message).
+orbo_log_has() { grep -qF -- "$1" "$E2E_TMP/orbo.log"; }
+
+# type_into_card N TEXT: the shown window, card N, text typed at its end.
+type_into_card() {
+    click_tab "$1"
+    click_content
+    xdotool key ctrl+End
+    xdotool type --delay 15 "$2"
+}
+
+# stored_is KEY VALUE: the store holds exactly VALUE under KEY (for wait_until).
+stored_is() { [[ "$(store_value "$1")" == "$2" ]]; }
+
+# show_again: brings the window back as a second start does (a tray balloon
+# telling of a failure may cover the tray icon for a few seconds).
+show_again() {
+    timeout 15 "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 || fail "the second start ended with status $?"
+    wait_until 5 window_is_viewable || fail "the window did not come back"
+    sleep 0.5
+}
+
+# run_cases NAME...: runs each case (a function) on its own store and
+# program, or only the one named in E2E_ONLY (to see one case fail alone).
+run_cases() {
+    local name
+    for name in "$@"; do
+        [[ -z "${E2E_ONLY:-}" || "$E2E_ONLY" == "$name" ]] || continue
+        echo "case $name"
+        "$name"
+        orbo_stop
+        rm -rf "$(dirname "$STORE")"
+        : >"$E2E_TMP/orbo.log"
+    done
 }

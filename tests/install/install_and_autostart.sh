@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` into a private prefix: the program, a valid desktop entry,
-# the icon in the hicolor theme (the same picture as the window's), valid
-# AppStream metainfo; then the autostart helper against a private
+# the icons in the hicolor theme (at 32x32 the window's picture), valid
+# AppStream metainfo, the manual pages; then the autostart helper against a private
 # XDG_CONFIG_HOME.
 set -euo pipefail
 : "${BUILD_DIR:?the build directory}"
@@ -17,7 +17,7 @@ cmake --install "$BUILD_DIR" --prefix "$prefix" >"$tmp/install.log" || { cat "$t
 [[ -x "$prefix/bin/orbo" ]] || fail "bin/orbo is missing"
 [[ -x "$prefix/bin/orbo-autostart" ]] || fail "bin/orbo-autostart is missing"
 entry="$prefix/share/applications/orbo.desktop"
-icon="$prefix/share/icons/hicolor/32x32/apps/orbo.png"
+icons="$prefix/share/icons/hicolor"
 metainfo="$prefix/share/metainfo/de.mirtal.Pindel.metainfo.xml"
 
 desktop-file-validate "$entry" || fail "the desktop entry does not validate"
@@ -25,10 +25,19 @@ desktop-file-validate "$entry" || fail "the desktop entry does not validate"
 key() { sed -n "/^\[Desktop Entry\]/,/^\[/s/^$2=//p" "$1"; }
 [[ "$(key "$entry" Name)" == "Pindel" ]] || fail "Name is '$(key "$entry" Name)'"
 [[ "$(key "$entry" Comment)" == "Daten 'Notizzettel'" ]] || fail "Comment is '$(key "$entry" Comment)'"
-[[ "$(key "$entry" Exec)" == "orbo" ]] || fail "Exec is '$(key "$entry" Exec)'"
+# Launchers start the program by its full path, quoted for the blank in the prefix.
+[[ "$(key "$entry" Exec)" == "\"$prefix/bin/orbo\"" ]] || fail "Exec is '$(key "$entry" Exec)'"
 [[ "$(key "$entry" Icon)" == "orbo" ]] || fail "Icon is '$(key "$entry" Icon)'"
 [[ "$(key "$entry" Categories)" == *Utility\;* ]] || fail "Categories lack Utility"
-cmp -s "$icon" "$SOURCE_DIR/resources/pictures/picture2.png" || fail "the installed icon is not picture 2"
+cmp -s "$icons/32x32/apps/orbo.png" "$SOURCE_DIR/resources/pictures/picture2.png" || fail "the 32x32 icon is not picture 2"
+for size in 16 22 24 48 64 128 256; do
+    [[ "$(identify -format %wx%h "$icons/${size}x${size}/apps/orbo.png")" == "${size}x${size}" ]] ||
+        fail "no ${size}x${size} icon"
+done
+[[ -f "$icons/scalable/apps/orbo.svg" ]] || fail "no scalable icon"
+for page in orbo orbo-autostart; do
+    gzip -t "$prefix/share/man/man1/$page.1.gz" || fail "no manual page $page(1)"
+done
 
 appstreamcli validate --no-net "$metainfo" || fail "the metainfo does not validate"
 grep -q '<launchable type="desktop-id">orbo.desktop</launchable>' "$metainfo" || fail "metainfo names another desktop entry"
@@ -63,11 +72,18 @@ if "$helper" bogus 2>/dev/null; then fail "an unknown command succeeded"; fi
 PATH="$prefix/bin:$PATH" XDG_DATA_DIRS="$tmp/none" XDG_DATA_HOME="$tmp/none" \
     bash "$SOURCE_DIR/scripts/autostart.sh" enable >/dev/null || fail "enable from the source tree"
 [[ "$(key "$autostart" Exec)" == "\"$prefix/bin/orbo\"" ]] || fail "source-tree Exec is '$(key "$autostart" Exec)'"
-# Without the program anywhere, enable refuses and writes nothing.
+# Without the program anywhere, enable refuses and writes nothing. The PATH
+# holds only the tools the helper uses, so an orbo installed system-wide
+# does not count.
 rm -f "$autostart"
-if PATH=/usr/bin:/bin XDG_DATA_DIRS="$tmp/none" XDG_DATA_HOME="$tmp/none" \
-    bash "$SOURCE_DIR/scripts/autostart.sh" enable 2>/dev/null; then
+mkdir "$tmp/tools"
+for tool in bash basename chmod dirname grep mkdir mktemp mv rm sed; do
+    ln -s "$(command -v "$tool")" "$tmp/tools/$tool"
+done
+if PATH="$tmp/tools" XDG_DATA_DIRS="$tmp/none" XDG_DATA_HOME="$tmp/none" \
+    bash "$SOURCE_DIR/scripts/autostart.sh" enable 2>"$tmp/enable.err"; then
     fail "enable succeeded without the program"
 fi
+grep -q "orbo was not found" "$tmp/enable.err" || fail "enable failed for another cause: $(cat "$tmp/enable.err")"
 [[ ! -e "$autostart" ]] || fail "a failed enable wrote an entry"
 echo "ok"

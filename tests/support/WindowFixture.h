@@ -1,21 +1,31 @@
 #pragma once
 
 #include "RecordingStore.h"
-#include "app/FailureReporter.h"
-#include "app/HandlerContext.h"
-#include "app/Module1.h"
-#include "window/MainWindow.h"
-#include "window/TitleBox.h"
+#include "core/Marquee.h"
+#include "handlers/FailureReporter.h"
+#include "handlers/HandlerContext.h"
+#include "store/SerializedStore.h"
+#include "ui/MainWindow.h"
+#include "ui/TitleBox.h"
 
-// A real window on the offscreen platform with a recording store: what each
-// handler test works on.
+// A real window on the offscreen platform over the store the program uses
+// (every access in order on one worker) with a recording store behind it:
+// what each handler test works on. Read `store` once the worker is idle
+// (idle() waits for that).
 struct WindowFixture
 {
     RecordingStore store;
-    Module1 module;
+    SerializedStore serialized{store};
+    MarqueeState marquee;
     FailureReporter reporter;
     MainWindow window;
-    HandlerContext ctx{window, store, module, reporter};
+    HandlerContext ctx{window, serialized, marquee, reporter};
 
-    WindowFixture() { module.mainWindow = &window; }
+    ~WindowFixture() { serialized.waitUntilIdle(); }
+
+    RecordingStore& idle()
+    {
+        serialized.waitUntilIdle();
+        return store;
+    }
 };

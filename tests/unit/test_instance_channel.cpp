@@ -1,17 +1,20 @@
 // The line between a later start and the running copy: the request is
 // answered and reported once; anything else is dropped without an answer and
 // without disturbing the listener; asking where nobody listens fails in time.
-#include "app/InstanceChannel.h"
-#include "app/SingleInstance.h"
+#include "platform/InstanceChannel.h"
+#include "platform/SingleInstance.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <future>
 
 #ifdef Q_OS_UNIX
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #endif
@@ -172,13 +175,82 @@ private slots:
         QVERIFY(!InstanceChannel::askToShow(dir.filePath("none.socket"), 500, &error));
         QVERIFY(!error.isEmpty());
 
-        // A later start gives up after its deadline and says why.
+        // A copy that holds the lock but does not answer: a later start gives
+        // up after its deadline and says why.
+        SingleInstance running(dir.filePath("store.sqlite3"));
+        QCOMPARE(running.claim(), SingleInstance::Claim::Running);
         SingleInstance later(dir.filePath("store.sqlite3"));
+        QCOMPARE(later.claim(), SingleInstance::Claim::AnotherRuns);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!later.handOver(300));
+        QCOMPARE(later.handOver(300), SingleInstance::HandOver::NotAnswering);
         QVERIFY(clock.elapsed() < 5000);
         QVERIFY(!later.problem().isEmpty());
+    }
+
+    // The lock lies beside the store, whatever else the environment holds;
+    // only a lock whose process is gone, or an empty one left by a power cut,
+    // is taken over.
+    void theLockBesideTheStoreDecides_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<SingleInstance::Claim>("expected");
+        QTest::newRow("nothing") << "" << SingleInstance::Claim::Running;
+        QTest::newRow("a running copy") << "running" << SingleInstance::Claim::AnotherRuns;
+        QTest::newRow("the lock of a crashed copy") << "crashed" << SingleInstance::Claim::Running;
+        QTest::newRow("an empty lock from a power cut") << "empty, old" << SingleInstance::Claim::Running;
+        QTest::newRow("a lock being written") << "empty, new" << SingleInstance::Claim::AnotherRuns;
+        QTest::newRow("a folder open to others") << "open folder" << SingleInstance::Claim::Running;
+#ifdef Q_OS_UNIX
+        QTest::newRow("a folder of another user") << "foreign folder" << SingleInstance::Claim::Refused;
+#endif
+    }
+    void theLockBesideTheStoreDecides()
+    {
+        QFETCH(QString, before);
+        QFETCH(SingleInstance::Claim, expected);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("MIRTAL");
+        const QString store = folder + "/store.sqlite3";
+        QDir().mkpath(folder);
+        SingleInstance first(store);
+        if (before == "running")
+            QCOMPARE(first.claim(), SingleInstance::Claim::Running);
+        QFile lock(store + ".lock");
+        if (before == "crashed" || before.startsWith("empty")) {
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            if (before == "crashed")
+                lock.write("2147483647\norbo\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+            lock.close();
+            if (before == "empty, old")
+                QVERIFY(lock.open(QIODevice::ReadWrite) &&
+                        lock.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                         QFileDevice::FileModificationTime));
+            lock.close();
+        }
+        if (before == "open folder")
+            QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
+#ifdef Q_OS_UNIX
+        if (before == "foreign folder") {
+            if (::geteuid() != 0)
+                QSKIP("needs root to give the folder to another user");
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+        }
+#endif
+        SingleInstance later(store);
+        QCOMPARE(later.claim(), expected);
+        if (expected == SingleInstance::Claim::Refused)
+            QVERIFY(later.problem().contains(folder));
+        else
+            QCOMPARE(QFileInfo(later.lockPath()).absolutePath(), QFileInfo(folder).canonicalFilePath());
+#ifdef Q_OS_UNIX
+        if (expected == SingleInstance::Claim::Running) {
+            QCOMPARE(QFileInfo(later.serverName()).absolutePath(), QFileInfo(folder).canonicalFilePath());
+            struct stat st = {};
+            QCOMPARE(::stat(QFile::encodeName(folder).constData(), &st), 0);
+            QCOMPARE(st.st_mode & 077, 0u);
+        }
+#endif
     }
 };
 

@@ -1,4 +1,4 @@
-#include "tray/Marquee.h"
+#include "core/Marquee.h"
 
 #include <QtTest>
 

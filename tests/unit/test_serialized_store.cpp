@@ -12,17 +12,35 @@ namespace {
 class GatedStore final : public NoteStore
 {
 public:
-    QString read(const QString& key, const QString& fallback) override { return inner.read(key, fallback); }
-    void write(const QString& key, const QString& value) override
+    RecordingStore inner;
+    std::promise<void> entered;
+    std::shared_future<void> gate;
+
+protected:
+    std::optional<QString> fetch(const QString& key) override
+    {
+        const QString missing = QStringLiteral("\x01missing");
+        const QString value = inner.read(key, missing);
+        return value == missing ? std::nullopt : std::optional<QString>(value);
+    }
+    void put(const QString& key, const QString& value) override
     {
         entered.set_value();
         gate.wait();
         inner.write(key, value);
     }
-    RecordingStore inner;
-    std::promise<void> entered;
-    std::shared_future<void> gate;
+    void keepCopyBeforeOverwrite(const QString&) override {}
+
+private:
 };
+
+std::vector<StoreWrite> plain(std::initializer_list<std::pair<const char*, QString>> pairs)
+{
+    std::vector<StoreWrite> writes;
+    for (const auto& [key, value] : pairs)
+        writes.push_back(StoreWrite::plain(key, value));
+    return writes;
+}
 
 } // namespace
 
@@ -37,8 +55,8 @@ private slots:
         QObject context;
         std::optional<QString> outcome = QString("not yet");
         store.write("top", "300");
-        store.writeInBackground({{"Pindel1", "eins"}, {"Pindel3", "zwei"}}, &context,
-                                [&](const std::optional<QString>& failure) { outcome = failure; });
+        store.saveInBackground(plain({{"Pindel1", "eins"}, {"Pindel3", "zwei"}}), &context,
+                               [&](const SaveResult& result) { outcome = result.failure; });
         QCOMPARE(store.read("Pindel3", "fehlt"), QString("zwei")); // waits for the batch
         QCOMPARE(store.read("Top", "10"), QString("300"));
         QCOMPARE(inner.log,
@@ -56,11 +74,12 @@ private slots:
         QObject context;
         std::optional<QString> outcome;
         bool done = false;
-        store.writeInBackground({{"Pindel1", "a"}, {"Pindel3", "b"}, {"Pindel4", "c"}}, &context,
-                                [&](const std::optional<QString>& failure) {
-                                    outcome = failure;
-                                    done = true;
-                                });
+        store.saveInBackground(plain({{"Pindel1", "a"}, {"Pindel3", "b"}, {"Pindel4", "c"}}), &context,
+                               [&](const SaveResult& result) {
+                                   outcome = result.failure;
+                                   QVERIFY(result.outcomes[0] && !result.outcomes[1] && !result.outcomes[2]);
+                                   done = true;
+                               });
         QTRY_VERIFY(done);
         QVERIFY(outcome && outcome->contains("Pindel3"));
         store.waitUntilIdle();
@@ -77,8 +96,8 @@ private slots:
         SerializedStore store(slow);
         QObject context;
         bool done = false;
-        store.writeInBackground({{"Pindel1", QString(1000, 'x')}}, &context,
-                                [&](const std::optional<QString>&) { done = true; });
+        store.saveInBackground(plain({{"Pindel1", QString(1000, 'x')}}), &context,
+                               [&](const SaveResult&) { done = true; });
         entered.wait(); // the write is under way and holds the worker
         bool ticked = false;
         QTimer::singleShot(10, &context, [&] { ticked = true; });
@@ -90,13 +109,59 @@ private slots:
         QCOMPARE(slow.inner.value("Pindel1").size(), 1000);
     }
 
+    // A note's save never reverts another program's change the user did not
+    // edit; an edit wins once what it replaces is in the backup.
+    void aNoteIsNeverSavedOverAnOutsideChangeUnlessEdited_data()
+    {
+        QTest::addColumn<QString>("outside"); // what another program wrote after the load, or nothing
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("log");
+        const QStringList written{"write Pindel3"};
+        QTest::newRow("unchanged, not edited")
+            << QString() << false << int(NoteSaveOutcome::Written) << "Box" << written;
+        QTest::newRow("unchanged, edited")
+            << QString() << true << int(NoteSaveOutcome::Written) << "Box" << written;
+        QTest::newRow("changed, not edited")
+            << "Fremd" << false << int(NoteSaveOutcome::KeptOutsideChange) << "Fremd" << QStringList();
+        QTest::newRow("changed, edited") << "Fremd" << true << int(NoteSaveOutcome::WonOverOutsideChange)
+                                         << "Box" << QStringList{"backup", "write Pindel3"};
+        QTest::newRow("changed to the same text")
+            << "Box" << false << int(NoteSaveOutcome::Written) << "Box" << written;
+    }
+    void aNoteIsNeverSavedOverAnOutsideChangeUnlessEdited()
+    {
+        QFETCH(QString, outside);
+        QFETCH(bool, edited);
+        QFETCH(int, outcome);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, log);
+        RecordingStore inner;
+        inner.set("Pindel3", "Geladen");
+        SerializedStore store(inner);
+        QCOMPARE(store.read("Pindel3", ""), QString("Geladen"));
+        if (!outside.isNull())
+            inner.set("Pindel3", outside);
+        inner.log.clear();
+        const SaveResult result = store.save({StoreWrite::note("Pindel3", "Box", edited)});
+        QVERIFY(!result.failure);
+        QCOMPARE(int(*result.outcomes[0]), outcome);
+        QCOMPARE(inner.value("Pindel3"), stored);
+        QCOMPARE(inner.log, log);
+        // Once written, the note is what the program last saw: no conflict any more.
+        inner.log.clear();
+        store.save({StoreWrite::note("Pindel3", "Box", false)});
+        QCOMPARE(inner.log.contains("backup"), false);
+    }
+
     void destroyingFinishesWhatWasQueued()
     {
         RecordingStore inner;
         {
             SerializedStore store(inner);
             QObject context;
-            store.writeInBackground({{"Pindel4", "drei"}}, &context, [](const std::optional<QString>&) {});
+            store.saveInBackground(plain({{"Pindel4", "drei"}}), &context, [](const SaveResult&) {});
             store.waitUntilIdle();
         }
         QCOMPARE(inner.value("Pindel4"), QString("drei"));

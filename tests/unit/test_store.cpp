@@ -1,6 +1,6 @@
 #include "RawDb.h"
+#include "platform/StoreLocation.h"
 #include "store/SqliteStore.h"
-#include "store/StoreLocation.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

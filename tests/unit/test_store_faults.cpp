@@ -243,6 +243,43 @@ private slots:
         QVERIFY(!QFileInfo::exists(path() + ".bak.new"));
     }
 
+    // The file under the store changes while it is open: replaced by rename,
+    // it is read anew; deleted with its folder, it is made again from what
+    // the program last read or wrote, and the user is told.
+    void aFileReplacedOrDeletedUnderTheStoreIsFollowed()
+    {
+        QStringList told;
+        SqliteStore store(path());
+        store.setNoticeSink([&](const QString& notice) { told << notice; });
+        store.write("Pindel1", "eins");
+        store.write("Pindel3", "zwei");
+        QCOMPARE(store.read("Pindel2", "Karte #1"), QString("Karte #1"));
+
+        const QString replacement = m_dir->filePath("replacement.sqlite3");
+        {
+            RawDb copy(replacement);
+            QVERIFY(copy.exec(
+                "CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT "
+                "NOT NULL COLLATE NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key))"));
+            copy.put("Pindel1", "ersetzt");
+        }
+        QVERIFY(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(path()).constData()) ==
+                0);
+        QCOMPARE(store.read("Pindel1", ""), QString("ersetzt"));
+        QCOMPARE(store.saveNote("Pindel3", "zwei", false), NoteSaveOutcome::KeptOutsideChange);
+
+        QVERIFY(QDir(folder()).removeRecursively());
+        store.write("Pindel4", "drei");
+        RawDb again(path(), SQLITE_OPEN_READONLY);
+        QCOMPARE(again.value("Pindel1"), std::optional<QByteArray>("ersetzt"));
+        QCOMPARE(again.value("Pindel4"), std::optional<QByteArray>("drei"));
+        QCOMPARE(again.value("Pindel3"), std::optional<QByteArray>("zwei")); // what the window holds
+        QVERIFY(!again.value("Pindel2")); // read, but missing: no default is made up
+        QCOMPARE(fileMode(folder()), 0700);
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told.first().contains("verschwunden"));
+    }
+
     void recoveryKeepsTheBackupOfThePreviousRun()
     {
         {

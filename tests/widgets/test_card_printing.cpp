@@ -1,10 +1,11 @@
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
-#include "app/StepFailure.h"
-#include "cards/CardPrinter.h"
-#include "cards/PrintHandler.h"
-#include "window/ContentBox.h"
-#include "window/TabStrip.h"
+#include "core/StepFailure.h"
+#include "handlers/Print.h"
+#include "print/CardPrinter.h"
+#include "store/SerializedStore.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
@@ -103,7 +104,7 @@ private slots:
         }
         f.window.card(card).titleBox->setText("getippt, nicht bestätigt");
 
-        QVERIFY(!PrintHandler::print(f.ctx, printer, card));
+        QVERIFY(!Print::print(f.ctx, printer, card));
 
         QCOMPARE(printer.jobs, QStringList{QString("Inhalt %1").arg(card + 1)});
         QList<bool> expected{true, true, true};
@@ -133,7 +134,7 @@ private slots:
         FakePrinter printer;
         f.window.contentBox(0)->setText(text);
         f.window.card(0).panel->show();
-        QVERIFY(!PrintHandler::print(f.ctx, printer, 0));
+        QVERIFY(!Print::print(f.ctx, printer, 0));
         QCOMPARE(printer.jobs, QStringList{text});
     }
 
@@ -145,7 +146,7 @@ private slots:
         f.window.contentBox(1)->editor()->moveCursor(QTextCursor::End);
         QTest::keyClick(f.window.contentBox(1)->editor(), Qt::Key_Return);
         QTest::keyClicks(f.window.contentBox(1)->editor(), "neu");
-        QVERIFY(!PrintHandler::print(f.ctx, printer, 1));
+        QVERIFY(!Print::print(f.ctx, printer, 1));
         QCOMPARE(printer.jobs, QStringList{"gespeichert\nneu"});
         QVERIFY(f.store.log.isEmpty());
     }
@@ -159,7 +160,7 @@ private slots:
         f.window.card(2).panel->show();
         f.window.card(0).panel->show();
 
-        const auto failure = PrintHandler::print(f.ctx, printer, 2);
+        const auto failure = Print::print(f.ctx, printer, 2);
 
         QVERIFY(failure);
         QVERIFY(failure->startsWith("Drucken fehlgeschlagen"));
@@ -171,8 +172,9 @@ private slots:
     void eachClickIsOneJobAndEachFailedClickIsTold()
     {
         RecordingStore store;
+        SerializedStore serialized(store);
         FakePrinter printer;
-        PindelApp app(store, printer);
+        PindelApp app(serialized, printer);
         MainWindow& w = app.window();
         w.contentBox(1)->setText("Karte zwei");
         w.tabStrip()->tabRow()->setCurrentIndex(1);

@@ -1,11 +1,9 @@
-#include "RecordingStore.h"
-#include "app/PindelApp.h"
-#include "app/ProcessSetup.h"
-#include "cards/CardPrinter.h"
-#include "window/ContentBox.h"
-#include "window/MainWindow.h"
-#include "window/TabStrip.h"
-#include "window/TitleBox.h"
+#include "AppFixture.h"
+#include "platform/ProcessSetup.h"
+#include "ui/ContentBox.h"
+#include "ui/MainWindow.h"
+#include "ui/TabStrip.h"
+#include "ui/TitleBox.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -13,12 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-class NoPrinter : public CardPrinter
-{
-public:
-    void print(const QString&) override {}
-};
 
 // The control that has the focus, by its design name (an editor stands for
 // its box, the tab row for the strip).
@@ -47,9 +39,8 @@ QWidget* control(MainWindow& w, const QString& name)
 // A window shown and active, with the tab strip's double-click wired.
 struct ActiveApp
 {
-    RecordingStore store;
-    NoPrinter printer;
-    PindelApp app{store, printer};
+    AppFixture fixture;
+    PindelApp& app = fixture.app;
 
     // Shown and active, and activation has filled the boxes.
     bool ready = false;
@@ -59,7 +50,7 @@ struct ActiveApp
         app.start(); // no tray here: the window stays on screen
         app.window().activateWindow();
         ready = QTest::qWaitForWindowActive(&app.window()) &&
-                QTest::qWaitFor([this] { return store.log.count("read Pindel1") == 2; });
+                QTest::qWaitFor([this] { return fixture.idle().log.count("read Pindel1") == 2; });
     }
     MainWindow& w() { return app.window(); }
 };

@@ -1,8 +1,9 @@
 #include "WindowFixture.h"
-#include "tray/TrayIcon.h"
-#include "window/ContentBox.h"
-#include "window/StartupHandlers.h"
-#include "window/TabStrip.h"
+#include "handlers/SaveNotes.h"
+#include "handlers/Startup.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
+#include "ui/TrayIcon.h"
 
 #include <QtTest>
 
@@ -94,15 +95,15 @@ private slots:
     {
         WindowFixture f;
         Startup::loadStep(f.ctx);
-        f.module.marquee = {150, 1};
+        f.marquee = {150, 1};
         f.store.set("width", "breit");
         f.store.set("height", "3000");
         f.store.set("Pindel3", "Zwei");
         f.store.log.clear();
         Startup::activation(f.ctx);
         QCOMPARE(f.store.log, kReadOrder);
-        QCOMPARE(f.module.marquee.position, qint64(0));
-        QCOMPARE(f.module.marquee.stopFlag, 0);
+        QCOMPARE(f.marquee.position, qint64(0));
+        QCOMPARE(f.marquee.stopFlag, 0);
         QCOMPARE(f.window.widthTwips(), 5000.0f);
         QCOMPARE(f.window.heightTwips(), 3000.0f);
         QCOMPARE(f.window.contentBox(1)->text(), QString("Zwei"));
@@ -121,6 +122,31 @@ private slots:
         QCOMPARE(f.store.log, kReadOrder);
     }
 
+    // A note the store would not give at start is never written over: not by
+    // the hint, not by a save, not by typing; it is read again at the next
+    // activation and the user is told.
+    void aNoteThatFailedToLoadIsNeverWrittenUntilRead()
+    {
+        WindowFixture f;
+        f.store.set("Pindel1", "die echte Notiz");
+        f.store.refuse("Pindel1");
+        QVERIFY(Startup::loadStep(f.ctx));
+        ContentBox* card1 = f.window.contentBox(0);
+        QVERIFY(!card1->isLoaded());
+        QVERIFY(card1->text().isEmpty()); // no hint in place of the note
+        QVERIFY(card1->editor()->isReadOnly());
+        QVERIFY(f.reporter.lastMessage().contains("Karte 1"));
+        QVERIFY(!SaveNotes::now(f.ctx, true));
+        QCOMPARE(f.idle().value("Pindel1"), QString("die echte Notiz"));
+        QVERIFY(!f.store.log.contains("write Pindel1"));
+
+        f.store.refuseNothing();
+        Startup::activation(f.ctx);
+        QVERIFY(card1->isLoaded());
+        QVERIFY(!card1->editor()->isReadOnly());
+        QCOMPARE(card1->text(), QString("die echte Notiz"));
+    }
+
     void activationUsesTheLoadSizeForMissingGeometry()
     {
         WindowFixture f;
@@ -134,12 +160,12 @@ private slots:
         WindowFixture f;
         f.store.set("left", "-120");
         f.store.set("top", "300");
-        f.store.set("width", "900");
+        f.store.set("width", "2400");
         f.store.set("height", "700");
         QVERIFY(!Startup::loadStep(f.ctx));
         QCOMPARE(f.window.leftTwips(), -120.0f);
         QCOMPARE(f.window.topTwips(), 300.0f);
-        QCOMPARE(f.window.widthTwips(), 900.0f);
+        QCOMPARE(f.window.widthTwips(), 2400.0f);
         QCOMPARE(f.window.heightTwips(), 700.0f);
     }
 

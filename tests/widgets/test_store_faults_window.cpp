@@ -1,12 +1,14 @@
-#include "app/FailureReporter.h"
-#include "app/HandlerContext.h"
-#include "app/Module1.h"
+#include "core/Marquee.h"
+#include "handlers/Closing.h"
+#include "handlers/FailureReporter.h"
+#include "handlers/HandlerContext.h"
+#include "handlers/Startup.h"
 #include "store/SqliteStore.h"
-#include "window/ClosingHandlers.h"
-#include "window/ContentBox.h"
-#include "window/MainWindow.h"
-#include "window/StartupHandlers.h"
+#include "ui/ContentBox.h"
+#include "ui/MainWindow.h"
 
+#include "handlers/SaveNotes.h"
+#include "store/SerializedStore.h"
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -24,12 +26,17 @@ class TestStoreFaultsWindow : public QObject
     struct Setup
     {
         QTemporaryDir dir;
-        SqliteStore store{dir.filePath("MIRTAL/store.sqlite3")};
-        Module1 module;
+        SqliteStore store;
+        SerializedStore serialized{store};
+        MarqueeState marquee;
         FailureReporter reporter;
         MainWindow window;
-        HandlerContext ctx{window, store, module, reporter};
-        Setup() { module.mainWindow = &window; }
+        HandlerContext ctx{window, serialized, marquee, reporter};
+        // A new store in a folder of its own, or the next run on an existing one.
+        explicit Setup(const QString& path = {})
+            : store(path.isEmpty() ? dir.filePath("MIRTAL/store.sqlite3") : path)
+        {
+        }
     };
 
     static QString bigNote(qsizetype size)
@@ -91,14 +98,12 @@ private slots:
         clock.start();
         box->editor()->paste();
         const qint64 pasteMs = clock.restart();
-        QVERIFY(!Closing::focusLoss(s.ctx));
+        QVERIFY(!SaveNotes::now(s.ctx, false));
         const qint64 saveMs = clock.restart();
-        QVERIFY(!Closing::focusLoss(s.ctx));
+        QVERIFY(!SaveNotes::now(s.ctx, false));
         const qint64 unchangedSaveMs = clock.restart();
 
-        Setup next;
-        next.store.~SqliteStore();
-        new (&next.store) SqliteStore(s.store.path());
+        Setup next(s.store.path());
         clock.restart();
         QVERIFY(!Startup::loadStep(next.ctx));
         const qint64 loadMs = clock.restart();

@@ -1,19 +1,14 @@
+#include "AppFixture.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
-#include "cards/CardPrinter.h"
-#include "cards/TitlePanel.h"
-#include "window/ContentBox.h"
-#include "window/TabStrip.h"
+#include "handlers/TitlePanel.h"
+#include "print/CardPrinter.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
 
 #include <QtTest>
 
 namespace {
-
-class NoPrinter : public CardPrinter
-{
-public:
-    void print(const QString&) override {}
-};
 
 // Whether the panel is open, whatever card is current (a panel on a page that
 // is not shown is still open).
@@ -147,6 +142,43 @@ private slots:
         QCOMPARE(f.window.contentBox(card)->text(), QString("Inhalt"));
     }
 
+    void aLongTitleIsNeverCut_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("length");
+        QTest::newRow("opened while hidden, 32768") << "hidden" << 32768;
+        QTest::newRow("opened while hidden, 100000") << "hidden" << 100000;
+        QTest::newRow("opened while shown, 32768") << "shown" << 32768;
+        QTest::newRow("pasted, 40000") << "pasted" << 40000;
+    }
+
+    // A line editor cuts at 32,767 characters unless told otherwise; a title,
+    // like a note, has no limit.
+    void aLongTitleIsNeverCut()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, length);
+        WindowFixture f;
+        const QString title = QString(length - 1, 'T') + "!";
+        if (how != "hidden")
+            f.window.show();
+        f.window.tabStrip()->tabRow()->setCurrentIndex(1);
+        f.window.tabStrip()->setCaption(1, how == "pasted" ? QString("alt") : title);
+        QVERIFY(!TitlePanel::open(f.ctx));
+        f.window.show();
+        QLineEdit* box = f.window.card(1).titleBox->editor();
+        if (how == "pasted") {
+            box->selectAll();
+            box->insert(title);
+        }
+        QCOMPARE(box->text().size(), length);
+
+        QVERIFY(!TitlePanel::ok(f.ctx, 1));
+        QCOMPARE(f.store.value("Pindel5").size(), length);
+        QCOMPARE(f.store.value("Pindel5"), title);
+        QCOMPARE(f.window.tabStrip()->caption(1), title);
+    }
+
     void okWithAnUnchangedTitleStillWrites()
     {
         WindowFixture f;
@@ -239,9 +271,9 @@ private slots:
 
     void aRefusedWriteIsToldToTheUser()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         store.refuse("Pindel6");
         MainWindow& w = app.window();
         w.tabStrip()->tabRow()->setCurrentIndex(2);
@@ -255,9 +287,9 @@ private slots:
 
     void aRealDoubleClickOnTheTabRowOpensThatCardsPanel()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         MainWindow& w = app.window();
         showAndActivate(w);
         giveCaptions(w); // after activation, which puts the stored titles on the tabs
@@ -270,13 +302,52 @@ private slots:
         QCOMPARE(w.card(1).titleBox->text(), QString("Arbeit"));
         QVERIFY(w.card(1).panel->isVisible());
 
-        // The free part of the row right of the tabs answers as well.
-        row->setCurrentIndex(2);
-        const QPoint free(row->tabRect(2).right() + 20, row->height() / 2);
-        QVERIFY(row->rect().contains(free));
-        doubleClick(row, free);
+        // The tabs fill the row: its last pixel is card 3's.
+        doubleClick(row, QPoint(row->width() - 1, row->height() / 2));
         QCOMPARE(openPanels(w), (QList<bool>{false, true, true}));
-        QVERIFY(writes(store.log).isEmpty());
+        QVERIFY(writes(a.idle().log).isEmpty());
+    }
+
+    void eachTabTakesAThirdOfTheRowWhateverItsCaption_data()
+    {
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("design") << QStringList{"Karte #1", "Karte #2", "Karte #3"};
+        QTest::newRow("long title on card 1")
+            << QStringList{"Einkaufsliste für das lange Wochenende 2", "Karte #2", "Karte #3"};
+        QTest::newRow("260 characters on card 2") << QStringList{"Karte #1", QString(260, 'W'), "Karte #3"};
+        QTest::newRow("all three long")
+            << QStringList{QString(300, 'a'), QString(260, 'W'), QString(70, 'x')};
+        QTest::newRow("empty titles") << QStringList{"", "", ""};
+    }
+
+    // At the default size, whatever the titles: a double-click anywhere on a
+    // tab's third of the row opens that card's panel with its whole title.
+    void eachTabTakesAThirdOfTheRowWhateverItsCaption()
+    {
+        QFETCH(QStringList, titles);
+        AppFixture a;
+        a.store.set("Pindel2", titles[0]);
+        a.store.set("Pindel5", titles[1]);
+        a.store.set("Pindel6", titles[2]);
+        MainWindow& w = a.app.window();
+        showAndActivate(w);
+        TabRow* row = w.tabStrip()->tabRow();
+        QTRY_COMPARE(row->tabText(2), TabStrip::escapeMnemonic(titles[2])); // titles put on by activation
+        const int third = row->width() / 3;
+        QVERIFY(third > 0);
+
+        for (int card = 0; card < 3; ++card) {
+            QVERIFY(qAbs(row->tabRect(card).left() - card * third) <= 1);
+            QVERIFY(qAbs(row->tabRect(card).width() - third) <= 2);
+            for (const int x : {card * third + 3, card * third + third / 2, (card + 1) * third - 3}) {
+                w.card(card).panel->hide();
+                doubleClick(row, QPoint(x, row->height() / 2));
+                QCOMPARE(w.tabStrip()->currentIndex(), card);
+                QVERIFY(isOpen(w, card));
+                QCOMPARE(w.card(card).titleBox->text(), titles[card]);
+            }
+            QCOMPARE(row->tabText(card), TabStrip::escapeMnemonic(titles[card])); // elided on screen only
+        }
     }
 
     void theDoubleClickMovesNoFocusAndSelectsNoText_data()
@@ -289,9 +360,9 @@ private slots:
     void theDoubleClickMovesNoFocusAndSelectsNoText()
     {
         QFETCH(bool, focusInContent);
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         MainWindow& w = app.window();
         showAndActivate(w);
         QWidget* focused =
@@ -310,9 +381,9 @@ private slots:
 
     void enterAndEscapeInTheTitleBoxNeitherConfirmNorCancel()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         MainWindow& w = app.window();
         showAndActivate(w);
         emit w.tabStrip()->doubleClicked();
@@ -322,15 +393,15 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return);
         QTest::keyClick(box, Qt::Key_Escape);
         QVERIFY(isOpen(w, 0));
-        QVERIFY(writes(store.log).isEmpty());
+        QVERIFY(writes(a.idle().log).isEmpty());
         QCOMPARE(w.tabStrip()->caption(0), QString("Karte #1"));
     }
 
     void anOpenPanelSurvivesTabChangesAndHidingTheWindow()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        RecordingStore& store = a.store;
+        PindelApp& app = a.app;
         MainWindow& w = app.window();
         showAndActivate(w);
         w.tabStrip()->tabRow()->setCurrentIndex(1);

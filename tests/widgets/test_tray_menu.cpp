@@ -1,14 +1,12 @@
-#include "RecordingStore.h"
-#include "app/Autostart.h"
-#include "app/PindelApp.h"
-#include "cards/CardPrinter.h"
-#include "tray/TrayIcon.h"
-#include "tray/TrayMenu.h"
-#include "window/ContentBox.h"
-#include "window/MainWindow.h"
+#include "AppFixture.h"
+#include "platform/Autostart.h"
+#include "ui/ContentBox.h"
+#include "ui/MainWindow.h"
+#include "ui/TrayIcon.h"
+#include "ui/TrayMenu.h"
 
 #ifdef PINDEL_STATUS_NOTIFIER
-#include "tray/DBusMenuExporter.h"
+#include "platform/DBusMenuExporter.h"
 #endif
 
 #include <QProcess>
@@ -17,12 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-class NoPrinter : public CardPrinter
-{
-public:
-    void print(const QString&) override {}
-};
 
 QByteArray contents(const QString& path)
 {
@@ -199,9 +191,8 @@ private slots:
     // "Öffnen" is the icon's activation; "Beenden" saves as the session end does.
     void openShowsTheWindowAndQuitSaves()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        PindelApp& app = a.app;
         app.start();
         TrayMenu* menu = app.window().tray()->menu();
         QSignalSpy activated(app.window().tray(), &TrayIcon::activationEvent);
@@ -211,11 +202,11 @@ private slots:
         QVERIFY(app.window().isVisible());
 
         QTest::keyClicks(app.window().contentBox(1)->editor(), "getippt");
-        store.log.clear();
+        a.idle().log.clear();
         menu->quitAction()->trigger();
-        QVERIFY(store.log.contains("write Pindel3"));
-        QCOMPARE(store.value("Pindel3"), QString("getippt"));
-        QVERIFY(store.log.contains("write height"));
+        QVERIFY(a.idle().log.contains("write Pindel3"));
+        QCOMPARE(a.store.value("Pindel3"), QString("getippt"));
+        QVERIFY(a.store.log.contains("write height"));
     }
 };
 

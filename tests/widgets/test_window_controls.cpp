@@ -1,21 +1,17 @@
+#include "AppFixture.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
-#include "cards/CardPrinter.h"
-#include "tray/TrayIcon.h"
-#include "window/ContentBox.h"
-#include "window/StartupHandlers.h"
-#include "window/TabStrip.h"
+#include "core/LineBreaks.h"
+#include "handlers/Startup.h"
+#include "print/CardPrinter.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
+#include "ui/TrayIcon.h"
 
 #include <QScrollBar>
 #include <QtTest>
 
 namespace {
-
-class NoPrinter : public CardPrinter
-{
-public:
-    void print(const QString&) override {}
-};
 
 int countOf(const QStringList& log, const QString& entry)
 {
@@ -123,7 +119,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.contentBox(0)->editor()->toPlainText(), QString("eins\nzwei"));
         QCOMPARE(w.contentBox(0)->text(), QString("eins\rzwei"));
-        QCOMPARE(w.contentBox(1)->editor()->toPlainText(), ContentBox::forDisplay(longNote));
+        QCOMPARE(w.contentBox(1)->editor()->toPlainText(), LineBreaks::forDisplay(longNote));
         QCOMPARE(w.contentBox(1)->text(), longNote);
         QVERIFY(w.contentBox(0)->editor()->isVisible());
         QCOMPARE(w.contentBox(0)->editor()->geometry(), QRect(QPoint(), w.contentBox(0)->size()));
@@ -173,31 +169,29 @@ private slots:
 
     void activationRunsOncePerShowEvenWithoutActivation()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
-        app.start();                                         // no tray here: the window stays on screen
-        QTRY_COMPARE(countOf(store.log, "read Pindel1"), 2); // load step, then activation
+        AppFixture a;
+        PindelApp& app = a.app;
+        app.start();                                            // no tray here: the window stays on screen
+        QTRY_COMPARE(countOf(a.idle().log, "read Pindel1"), 2); // load step, then activation
         QWidget other;
         other.show();
         other.activateWindow();
         QTest::qWait(100);
         app.window().activateWindow();
         QTest::qWait(600);
-        QCOMPARE(countOf(store.log, "read Pindel1"), 2); // a change of focus is no activation
+        QCOMPARE(countOf(a.idle().log, "read Pindel1"), 2); // a change of focus is no activation
         app.window().hide();
         app.window().show(); // no activateWindow(): runs after a short wait all the same
-        QTRY_COMPARE(countOf(store.log, "read Pindel1"), 3);
+        QTRY_COMPARE(countOf(a.idle().log, "read Pindel1"), 3);
         QTest::qWait(600);
-        QCOMPARE(countOf(store.log, "read Pindel1"), 3);
+        QCOMPARE(countOf(a.idle().log, "read Pindel1"), 3);
     }
 
     void aFailingLoadStepLeavesTheWindowOnScreenAndTellsTheUser()
     {
-        RecordingStore store;
-        store.set("width", "breit");
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        PindelApp& app = a.app;
+        a.store.set("width", "breit");
         app.start();
         QVERIFY(app.window().isVisible());
         QCOMPARE(app.reporter().toldCount(), 1);

@@ -1,21 +1,27 @@
+#include "AppFixture.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
-#include "cards/CardPrinter.h"
+#include "handlers/Closing.h"
+#include "handlers/MarqueeTick.h"
+#include "handlers/Resize.h"
+#include "handlers/Restore.h"
+#include "handlers/Startup.h"
+#include "print/CardPrinter.h"
 #include "store/SerializedStore.h"
-#include "tray/MarqueeTick.h"
-#include "tray/RestoreHandler.h"
-#include "tray/TrayIcon.h"
-#include "window/ClosingHandlers.h"
-#include "window/ContentBox.h"
-#include "window/ResizeHandler.h"
-#include "window/StartupHandlers.h"
-#include "window/TabStrip.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
+#include "ui/TrayIcon.h"
 
 #include <QCloseEvent>
 #include <QtTest>
 #include <cmath>
 
 namespace {
+
+int countOf(const QStringList& log, const QString& entry)
+{
+    return int(log.count(entry));
+}
 
 const QStringList kCloseWrites{"write Pindel1", "write Pindel3", "write Pindel4", "write left",
                                "write top",     "write width",   "write height"};
@@ -33,12 +39,6 @@ void showAndActivate(QWidget& w)
     QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
-class NoPrinter : public CardPrinter
-{
-public:
-    void print(const QString&) override {}
-};
-
 } // namespace
 
 class TestWindowLife : public QObject
@@ -53,7 +53,7 @@ private slots:
         f.window.contentBox(1)->setText("Karte zwei\r\nZeile 2");
         f.window.setLeftTwips(-120);
         f.window.setTopTwips(300);
-        f.window.setWidthTwips(900);
+        f.window.setWidthTwips(2400);
         f.window.setHeightTwips(700);
         for (int round = 0; round < 2; ++round) {
             f.store.log.clear();
@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(f.store.value("Pindel4"), QString());
         QCOMPARE(f.store.value("Top"), QString("300"));
         QCOMPARE(f.store.value("left"), QString("-120"));
-        QCOMPARE(f.store.value("Width"), QString("900"));
+        QCOMPARE(f.store.value("Width"), QString("2400"));
         QCOMPARE(f.store.value("Height"), QString("700"));
         // Without a tray a hidden window could not come back: it is minimised.
         QVERIFY(!TrayIcon::isTrayAvailable());
@@ -95,54 +95,37 @@ private slots:
     {
         WindowFixture f;
         f.window.contentBox(2)->setText("drei");
-        QVERIFY(!Closing::focusLoss(f.ctx));
-        QCOMPARE(f.store.log, QStringList({"write Pindel1", "write Pindel3", "write Pindel4"}));
+        Closing::focusLoss(f.ctx, &f.window);
+        QCOMPARE(f.idle().log, QStringList({"write Pindel1", "write Pindel3", "write Pindel4"}));
         QCOMPARE(f.store.value("Pindel4"), QString("drei"));
     }
 
     void deactivatingTheShownWindowSavesTheContents()
     {
-        RecordingStore store;
-        NoPrinter printer;
-        PindelApp app(store, printer);
+        AppFixture a;
+        PindelApp& app = a.app;
         app.start();
         showAndActivate(app.window());
-        QTest::qWait(50);
+        QTRY_VERIFY(countOf(a.idle().log, "read Pindel1") == 2); // activation has run
         app.window().contentBox(0)->setFocus();
         QTest::keyClicks(app.window().contentBox(0)->editor(), "neu");
-        store.log.clear();
+        a.idle().log.clear();
         QWidget other;
         showAndActivate(other);
-        QTRY_VERIFY(store.log.contains("write Pindel1"));
-        QVERIFY(store.value("Pindel1").endsWith("neu") || store.value("Pindel1").startsWith("neu"));
-        QVERIFY(!store.log.contains("write left"));
-    }
-
-    void focusLossWithASerializedStoreWritesInTheBackground()
-    {
-        RecordingStore inner;
-        SerializedStore store(inner);
-        NoPrinter printer;
-        PindelApp app(store, printer);
-        app.start();
-        showAndActivate(app.window());
-        QTest::qWait(50);
-        store.waitUntilIdle();
-        app.window().contentBox(2)->setText("drei");
-        QWidget other;
-        showAndActivate(other);
-        QTRY_VERIFY_WITH_TIMEOUT((store.waitUntilIdle(), inner.value("Pindel4") == "drei"), 5000);
+        QTRY_VERIFY(a.idle().log.contains("write Pindel1"));
+        QVERIFY(a.store.value("Pindel1").endsWith("neu") || a.store.value("Pindel1").startsWith("neu"));
+        QVERIFY(!a.store.log.contains("write left"));
         QCOMPARE(app.reporter().toldCount(), 0);
     }
 
     void restoreWithAnEmptyStore()
     {
         WindowFixture f;
-        f.module.marquee = {300, 1};
-        RestoreHandler::restore(f.ctx);
+        f.marquee = {300, 1};
+        Restore::restore(f.ctx);
         QVERIFY(f.window.isVisible());
-        QCOMPARE(f.module.marquee.position, qint64(0));
-        QCOMPARE(f.module.marquee.stopFlag, 0);
+        QCOMPARE(f.marquee.position, qint64(0));
+        QCOMPARE(f.marquee.stopFlag, 0);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(f.window.contentBox(i)->text(), QString());
             QCOMPARE(f.window.card(i).titleBox->text(), QString()); // no title defaults here
@@ -161,7 +144,7 @@ private slots:
     {
         WindowFixture f;
         f.store.set("Pindel3", "zwei");
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QCOMPARE(f.window.card(0).titleBox->text(), QString());
         Startup::activation(f.ctx); // on X11 it follows once the window is active
         QCOMPARE(f.window.card(0).titleBox->text(), QString("Karte #1"));
@@ -176,7 +159,7 @@ private slots:
         f.window.setWidthTwips(6000);
         f.store.set("width", "breit");
         f.store.set("height", "3000");
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QCOMPARE(f.window.heightTwips(), 3000.0f);
         QVERIFY(f.window.tray()->display());
         QCOMPARE(f.store.log.last(), QString("read Height"));
@@ -186,22 +169,30 @@ private slots:
     {
         WindowFixture f;
         f.store.set("Pindel3", "alt");
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QTest::keyClicks(f.window.contentBox(1)->editor(), "neu ");
-        RestoreHandler::restore(f.ctx); // the tray icon clicked again
+        Restore::restore(f.ctx); // the tray icon clicked again
         QCOMPARE(f.window.contentBox(1)->text(), QString("neu alt"));
-        QCOMPARE(f.store.value("Pindel3"), QString("neu alt"));
+        QCOMPARE(f.idle().value("Pindel3"), QString("neu alt"));
     }
 
     void restoreOfAShownWindowThatCannotSaveLeavesTheBoxes()
     {
         WindowFixture f;
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QTest::keyClicks(f.window.contentBox(0)->editor(), "ungespeichert");
         f.store.refuse("Pindel1");
-        RestoreHandler::restore(f.ctx);
+        Restore::restore(f.ctx);
         QCOMPARE(f.window.contentBox(0)->text(), QString("ungespeichert"));
-        QCOMPARE(f.reporter.toldCount(), 1);
+        QTRY_COMPARE(f.reporter.toldCount(), 1);
+        // Minimised, nothing is saved before the reload, and the typing still
+        // stays, undo history and all.
+        f.window.showMinimized();
+        f.store.refuseNothing();
+        f.store.set("Pindel1", "aus dem Speicher");
+        Restore::restore(f.ctx);
+        QCOMPARE(f.window.contentBox(0)->text(), QString("ungespeichert"));
+        QVERIFY(f.window.contentBox(0)->editor()->document()->isUndoAvailable());
     }
 
     void resizeFollowsTheWindow_data()
@@ -230,7 +221,7 @@ private slots:
         f.window.setMinimumSize(0, 0);
         f.window.setWidthTwips(float(width));
         f.window.setHeightTwips(float(height));
-        ResizeHandler::apply(f.window);
+        Resize::apply(f.window);
         QCOMPARE(f.window.tabStrip()->width(), px(stripWidth));
         QCOMPARE(f.window.tabStrip()->height(), px(stripHeight));
         for (int card = 0; card < 3; ++card) {
@@ -245,11 +236,12 @@ private slots:
     void resizeAfterASkippedStepSizesNormallyAgain()
     {
         WindowFixture f;
+        f.window.setMinimumSize(0, 0); // below the window's own minimum
         f.window.setWidthTwips(300);
         f.window.setHeightTwips(3000);
-        ResizeHandler::apply(f.window);
+        Resize::apply(f.window);
         f.window.setWidthTwips(7475);
-        ResizeHandler::apply(f.window);
+        Resize::apply(f.window);
         QCOMPARE(f.window.contentBox(2)->width(), px(7095));
     }
 
@@ -261,9 +253,9 @@ private slots:
         MarqueeTick::tick(f.ctx);
         QCOMPARE(f.window.windowTitle(), QString(" MIR-TAL ORBO     ") + QString(30, ' '));
         QCOMPARE(f.window.tray()->tipText(), QString(" MIR-TAL Orbo -  Pindel ! (Inh"));
-        f.module.marquee = {209, 0};
+        f.marquee = {209, 0};
         MarqueeTick::tick(f.ctx); // 210: the caption freezes
-        QCOMPARE(f.module.marquee.stopFlag, 1);
+        QCOMPARE(f.marquee.stopFlag, 1);
         QCOMPARE(f.window.windowTitle(), QString(" MIR-TAL ORBO     ") + QString(30, ' '));
         QSignalSpy titleChanges(&f.window, &QWidget::windowTitleChanged);
         for (int i = 0; i < 5; ++i)

@@ -1,0 +1,48 @@
+#include "core/ScreenReach.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace ScreenReach {
+
+namespace {
+
+// Moves one span [start, start+length) the least distance so that it lies
+// inside [areaStart, areaStart+areaLength) as far as it fits.
+int clampSpan(qint64 start, qint64 length, qint64 areaStart, qint64 areaLength)
+{
+    const qint64 lastStart = areaStart + std::max<qint64>(0, areaLength - length);
+    return int(std::clamp(start, areaStart, lastStart));
+}
+
+qint64 distanceSquared(const QRect& a, const QRect& b)
+{
+    const qint64 dx = std::max<qint64>({0, qint64(b.left()) - a.right(), qint64(a.left()) - b.right()});
+    const qint64 dy = std::max<qint64>({0, qint64(b.top()) - a.bottom(), qint64(a.top()) - b.bottom()});
+    return dx * dx + dy * dy;
+}
+
+} // namespace
+
+QPoint reachableTopLeft(const QRect& frame, const QList<QRect>& availableAreas)
+{
+    const QRect* nearest = nullptr;
+    qint64 best = std::numeric_limits<qint64>::max();
+    for (const QRect& area : availableAreas) {
+        if (area.isEmpty())
+            continue;
+        if (area.intersects(frame))
+            return frame.topLeft();
+        const qint64 d = distanceSquared(frame, area);
+        if (d < best) {
+            best = d;
+            nearest = &area;
+        }
+    }
+    if (!nearest)
+        return frame.topLeft();
+    return {clampSpan(frame.left(), frame.width(), nearest->left(), nearest->width()),
+            clampSpan(frame.top(), frame.height(), nearest->top(), nearest->height())};
+}
+
+} // namespace ScreenReach

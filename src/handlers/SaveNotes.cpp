@@ -1,0 +1,125 @@
+#include "handlers/SaveNotes.h"
+
+#include "core/CardTable.h"
+#include "core/StoreKeys.h"
+#include "handlers/FailureReporter.h"
+#include "handlers/HandlerContext.h"
+#include "store/RescueFiles.h"
+#include "store/SerializedStore.h"
+#include "store/SingleNumber.h"
+#include "ui/ContentBox.h"
+#include "ui/MainWindow.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QThread>
+
+namespace SaveNotes {
+
+namespace {
+
+// How long the end of the session keeps trying a store that refuses, and how
+// often: long enough for another program's short lock, short enough not to
+// hold up a logout.
+constexpr int kTryAtEndMs = 3000;
+constexpr int kPauseAtEndMs = 200;
+
+struct Plan
+{
+    std::vector<StoreWrite> writes;
+    // Which box each note write came from, and what was taken from it.
+    std::vector<std::pair<int, ContentBox::Snapshot>> notes;
+};
+
+Plan plan(HandlerContext& ctx, bool withGeometry)
+{
+    Plan p;
+    for (int card = 0; card < 3; ++card) {
+        ContentBox* box = ctx.window.contentBox(card);
+        if (!box->isLoaded())
+            continue;
+        ContentBox::Snapshot taken = box->snapshot();
+        p.writes.push_back(StoreWrite::note(kCards[card].contentKey, taken.text, taken.userEdited));
+        p.notes.emplace_back(card, std::move(taken));
+    }
+    if (withGeometry) {
+        const MainWindow& w = ctx.window;
+        p.writes.push_back(StoreWrite::plain(StoreKeys::writeLeft, SingleNumber::format(w.leftTwips())));
+        p.writes.push_back(StoreWrite::plain(StoreKeys::writeTop, SingleNumber::format(w.topTwips())));
+        p.writes.push_back(StoreWrite::plain(StoreKeys::writeWidth, SingleNumber::format(w.widthTwips())));
+        p.writes.push_back(StoreWrite::plain(StoreKeys::writeHeight, SingleNumber::format(w.heightTwips())));
+    }
+    return p;
+}
+
+std::optional<QString> apply(HandlerContext& ctx, const Plan& p, const SaveResult& result)
+{
+    for (size_t i = 0; i < p.notes.size(); ++i) {
+        const auto& [card, taken] = p.notes[i];
+        // A note left as another program changed it is not the box's text,
+        // so the box stays as it is: unedited, it is never written over it.
+        if (result.outcomes[i] && *result.outcomes[i] != NoteSaveOutcome::KeptOutsideChange)
+            ctx.window.contentBox(card)->markSaved(taken);
+    }
+    ctx.reporter.saveOutcome(result.failure);
+    return result.failure;
+}
+
+} // namespace
+
+std::optional<QString> now(HandlerContext& ctx, bool withGeometry)
+{
+    const Plan p = plan(ctx, withGeometry);
+    return apply(ctx, p, ctx.store.save(p.writes));
+}
+
+void inBackground(HandlerContext& ctx, QObject* context, Done done)
+{
+    auto p = std::make_shared<Plan>(plan(ctx, false));
+    ctx.store.saveInBackground(p->writes, context, [&ctx, p, done](const SaveResult& result) {
+        const auto failure = apply(ctx, *p, result);
+        if (done)
+            done(failure);
+    });
+}
+
+bool anyUnsaved(HandlerContext& ctx)
+{
+    for (int card = 0; card < 3; ++card) {
+        if (ctx.window.contentBox(card)->isModified())
+            return true;
+    }
+    return false;
+}
+
+bool atSessionEnd(HandlerContext& ctx)
+{
+    const QDeadlineTimer deadline(kTryAtEndMs);
+    std::optional<QString> failure;
+    while ((failure = now(ctx, true)) && !deadline.hasExpired())
+        QThread::msleep(kPauseAtEndMs);
+    if (!failure)
+        return true;
+
+    QStringList rescued;
+    for (int card = 0; card < 3; ++card) {
+        ContentBox* box = ctx.window.contentBox(card);
+        if (!box->isModified())
+            continue;
+        QString error;
+        const QString file = RescueFiles::write(card + 1, box->text(), &error);
+        if (file.isEmpty())
+            ctx.reporter.report(QStringLiteral("Der Text von Karte %1 konnte weder gespeichert noch gerettet "
+                                               "werden: %2")
+                                    .arg(card + 1)
+                                    .arg(error));
+        else
+            rescued << QDir::toNativeSeparators(file);
+    }
+    if (!rescued.isEmpty())
+        ctx.reporter.report(QStringLiteral("Nicht gespeicherter Text wurde gerettet: %1")
+                                .arg(rescued.join(QStringLiteral(", "))));
+    return false;
+}
+
+} // namespace SaveNotes

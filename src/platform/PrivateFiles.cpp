@@ -1,0 +1,112 @@
+#include "platform/PrivateFiles.h"
+
+#include <QDir>
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace PrivateFiles {
+
+#ifdef Q_OS_UNIX
+namespace {
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Takes away what others may do and leaves the user's own rights alone: a
+// file or folder the user made read-only stays read-only.
+bool dropOthersRights(const QByteArray& name)
+{
+    struct stat st = {};
+    if (::stat(name.constData(), &st) != 0)
+        return false;
+    return (st.st_mode & 077) == 0 || ::chmod(name.constData(), st.st_mode & 07700) == 0;
+}
+} // namespace
+#endif
+
+bool ensureFolder(const QString& folder, QString* error)
+{
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("Ordner %1 kann nicht angelegt werden").arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    if (!dropOthersRights(QFile::encodeName(folder))) {
+        *error = QStringLiteral("%1: %2").arg(folder, lastError());
+        return false;
+    }
+#endif
+    return true;
+}
+
+bool ensureFile(const QString& file, QString* error)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(file);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *error = QStringLiteral("%1: %2").arg(file, lastError());
+        return false;
+    }
+    struct stat st = {};
+    const bool tightened =
+        ::fstat(fd, &st) == 0 && ((st.st_mode & 077) == 0 || ::fchmod(fd, st.st_mode & 07700) == 0);
+    ::close(fd);
+    if (!tightened) {
+        *error = QStringLiteral("%1: %2").arg(file, lastError());
+        return false;
+    }
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(error);
+#endif
+    return true;
+}
+
+void tightenIfPresent(const QString& file)
+{
+#ifdef Q_OS_UNIX
+    dropOthersRights(QFile::encodeName(file));
+#else
+    Q_UNUSED(file);
+#endif
+}
+
+void followMode(const QString& mainFile, const QString& companion)
+{
+#ifdef Q_OS_UNIX
+    struct stat mainStat = {}, companionStat = {};
+    const QByteArray name = QFile::encodeName(companion);
+    if (::stat(QFile::encodeName(mainFile).constData(), &mainStat) != 0 ||
+        ::stat(name.constData(), &companionStat) != 0)
+        return;
+    if ((companionStat.st_mode & 0777) != (mainStat.st_mode & 0700))
+        ::chmod(name.constData(), mainStat.st_mode & 0700);
+#else
+    Q_UNUSED(mainFile);
+    Q_UNUSED(companion);
+#endif
+}
+
+std::optional<FileIdentity> identityOf(const QString& file)
+{
+#ifdef Q_OS_UNIX
+    struct stat st = {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{quint64(st.st_dev), quint64(st.st_ino)};
+#else
+    Q_UNUSED(file);
+    return std::nullopt;
+#endif
+}
+
+} // namespace PrivateFiles

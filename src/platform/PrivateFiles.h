@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// Notes are private: the store's folder is the user's alone (0700) and its
+// files are readable and writable by the user only (0600), whatever the umask.
+// On Windows the per-user profile folder already gives this; these do nothing.
+namespace PrivateFiles {
+
+// Creates the folder (and its parents) if needed and takes every right of
+// group and others from the folder itself (0700 when new). The user's own
+// rights are left alone. Returns false with the cause in *error.
+bool ensureFolder(const QString& folder, QString* error);
+
+// Creates the file empty with mode 0600 if it does not exist, and takes the
+// rights of group and others from an existing one. Returns false with the
+// cause in *error.
+bool ensureFile(const QString& file, QString* error);
+
+// Takes the rights of group and others from a file if it exists.
+void tightenIfPresent(const QString& file);
+
+// Gives a journal file the user's rights of its database file and none for
+// anyone else. SQLite makes journal files with the mode the database had at
+// that moment: made while the user had set it read-only, they would keep the
+// store read-only after the user allowed writing again.
+void followMode(const QString& mainFile, const QString& companion);
+
+// Which file a path names now: a store replaced by rename (a sync tool,
+// another program) or deleted gives another identity or none. Nothing where
+// the platform cannot tell.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> identityOf(const QString& file);
+
+} // namespace PrivateFiles

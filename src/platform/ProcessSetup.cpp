@@ -1,0 +1,47 @@
+#include "platform/ProcessSetup.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/stat.h>
+#endif
+
+namespace ProcessSetup {
+
+void makeNewFilesPrivate()
+{
+#ifdef Q_OS_UNIX
+    ::umask(077);
+    // A file size limit (ulimit -f) must refuse a write like a full disk
+    // does, not end the program in the middle of it.
+    ::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+void describeApplication(QApplication& app)
+{
+    QApplication::setApplicationName(QStringLiteral("orbo"));
+    QApplication::setOrganizationName(QStringLiteral("MIRTAL"));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setDesktopFileName(QStringLiteral("orbo"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/picture2.png")));
+    app.setQuitOnLastWindowClosed(false);
+}
+
+QTranslator* translateQtTexts(const QLocale& locale)
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
+}
+
+} // namespace ProcessSetup

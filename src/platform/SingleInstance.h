@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class InstanceChannel;
+
+// One running copy per store: two copies would each write the texts they
+// loaded over the other's edits. The guard belongs to the store, not to the
+// session: the lock file lies beside the store in its folder, which only this
+// user may enter, so neither another environment (another terminal, su, ssh,
+// no runtime folder) nor another user can get around it. The running copy
+// listens on a local socket there too; a later start asks it to bring its
+// window back and ends. A lock left by a copy that crashed names a process
+// that is gone and is taken over.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Claim {
+        Running,     // this is the one copy: it holds the lock and listens
+        AnotherRuns, // another copy holds the lock: hand over to it
+        Refused,     // no safe place for the lock: do not run at all
+    };
+
+    enum class HandOver {
+        Shown,        // the running copy showed its window
+        HolderGone,   // the copy holding the lock ended meanwhile
+        Stopped,      // the copy is stopped (SIGSTOP) and cannot answer
+        NotAnswering, // no answer before the deadline, or unreachable
+    };
+
+    // A copy loading huge notes may take seconds before it answers.
+    static constexpr int answerTimeoutMs = 10000;
+    // A copy seen stopped this long is reported without waiting further.
+    static constexpr int stoppedTimeoutMs = 1000;
+
+    explicit SingleInstance(const QString& storePath, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // The one call at start: empty when this copy is to run; otherwise the
+    // status to end with, 0 once the running copy showed its window, 1 after
+    // telling the user (message box and stderr) why this start cannot run.
+    std::optional<int> settle();
+
+    Claim claim();
+    // Asks the copy holding the lock to show its window.
+    HandOver handOver(int timeoutMs = answerTimeoutMs);
+
+    QString lockPath() const;
+    QString serverName() const;
+    // Why the last claim() or handOver() did not go as planned.
+    QString problem() const { return m_problem; }
+
+signals:
+    // A later start asked for the window.
+    void showRequested();
+
+private:
+    struct Holder;
+    Holder holder() const;
+    bool prepareFolder();
+    bool socketFolderReady();
+    void listen();
+    QString explain(HandOver outcome) const;
+    static void tellUser(const QString& message);
+
+    QString m_storePath;
+    QString m_folder;
+    QString m_problem;
+    qint64 m_holderPid = 0;
+    QString m_holderHost;
+    std::unique_ptr<QLockFile> m_lock;
+    InstanceChannel* m_channel = nullptr;
+};

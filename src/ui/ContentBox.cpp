@@ -1,0 +1,136 @@
+#include "ui/ContentBox.h"
+
+#include "core/LineBreaks.h"
+#include "platform/PlatformLineBreak.h"
+
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+const QString kToolTip = QStringLiteral("Hier können sie Ihre Daten einfügen  ");
+}
+
+ContentBox::ContentBox(QWidget* parent) : DeferredEditor(parent)
+{
+    setToolTip(kToolTip);
+}
+
+QWidget* ContentBox::createEditor()
+{
+    auto* e = new QPlainTextEdit(this);
+    e->setLineWrapMode(QPlainTextEdit::NoWrap);
+    e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab walks the window's tab order; a note never holds a typed tab.
+    e->setTabChangesFocus(true);
+    e->setToolTip(kToolTip);
+    connect(e->document(), &QTextDocument::contentsChange, this, &ContentBox::follow);
+    connect(e, &QPlainTextEdit::textChanged, this, &ContentBox::textChanged);
+    fill(e, m_text);
+    e->setReadOnly(!m_loaded);
+    return e;
+}
+
+void ContentBox::fill(QPlainTextEdit* e, const QString& text)
+{
+    m_filling = true;
+    e->setPlainText(LineBreaks::forDisplay(text));
+    m_filling = false;
+    m_shown = LineBreaks::forDisplay(text);
+}
+
+void ContentBox::follow(int from, int removed, int added)
+{
+    if (m_filling)
+        return;
+    ++m_revision;
+    m_userEdited = true;
+    QTextDocument* document = textEdit()->document();
+    // The document counts one more character than it shows (the end of its
+    // last paragraph), and some changes are reported including it.
+    const int length = document->characterCount() - 1;
+    from = qBound(0, from, int(m_shown.size()));
+    removed = qBound(0, removed, int(m_shown.size()) - from);
+    added = qBound(0, added, length - from);
+    QTextCursor range(document);
+    range.setPosition(from);
+    range.setPosition(from + added, QTextCursor::KeepAnchor);
+    // Selected text keeps non-breaking spaces; paragraph ends become line ends.
+    QString inserted = range.selectedText();
+    inserted.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    m_shown.replace(from, removed, inserted);
+    if (m_shown.size() != length) {
+        // A change reported in a way not foreseen: read the whole text again
+        // rather than hand out a wrong one.
+        m_shown = document->toRawText();
+        m_shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    }
+}
+
+QString ContentBox::text()
+{
+    if (m_textRevision != m_revision) {
+        m_text = LineBreaks::fromDisplay(m_shown, PlatformLineBreak::text);
+        m_textRevision = m_revision;
+    }
+    return m_text;
+}
+
+ContentBox::Snapshot ContentBox::snapshot()
+{
+    return {text(), m_revision, m_fill, m_userEdited};
+}
+
+void ContentBox::markSaved(const Snapshot& saved)
+{
+    if (saved.fill != m_fill || saved.revision < m_savedRevision)
+        return;
+    m_savedRevision = saved.revision;
+    if (saved.revision == m_revision)
+        m_userEdited = false;
+}
+
+void ContentBox::markNotLoaded()
+{
+    m_loaded = false;
+    showLoadedState();
+}
+
+void ContentBox::showLoadedState()
+{
+    if (QPlainTextEdit* e = textEdit())
+        e->setReadOnly(!m_loaded);
+}
+
+void ContentBox::setText(const QString& text)
+{
+    // m_text is what the box shows only while nothing was edited since it
+    // was last taken.
+    const bool showsText = m_textRevision == m_revision && text == m_text && !m_text.isNull();
+    ++m_fill;
+    m_savedRevision = m_textRevision = m_revision;
+    m_userEdited = false;
+    m_loaded = true;
+    showLoadedState();
+    QPlainTextEdit* e = textEdit();
+    if (!e) {
+        m_text = text;
+        if (text.size() >= editorAtOnceFrom)
+            editor();
+        return;
+    }
+    // Restore and activation refill every box from the store each time the
+    // window is shown. Rebuilding the document costs about a third of a second
+    // per 10 MB, so a box that already shows exactly this text only gets what
+    // a refill would change: the cursor and the view back at the start.
+    if (showsText) {
+        e->setTextCursor(QTextCursor(e->document()));
+        e->horizontalScrollBar()->setValue(0);
+        e->verticalScrollBar()->setValue(0);
+        e->document()->clearUndoRedoStacks();
+        return;
+    }
+    m_text = text;
+    fill(e, text);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ui/DeferredEditor.h"
+
+#include <QPlainTextEdit>
+
+// A card's content box: many lines, no wrapping, both scroll bars.
+//
+// Typing counts as unsaved until a save of it has landed in the store: a
+// failed write leaves it unsaved, so it is tried again and never reloaded over.
+//
+// It gives back exactly the text it was given (lone CRs and CRLF pairs
+// included) while the user has not edited it, so that a note is never
+// rewritten merely by being shown and saved again. Once edited, line breaks
+// are the platform's. The box follows each edit into a copy of the text as
+// shown, so taking the text of a huge note after a keystroke costs no walk
+// through its document.
+//
+// Its editor is built at the first show, or at once for a long note.
+class ContentBox : public DeferredEditor
+{
+    Q_OBJECT
+public:
+    // From this many characters on, a note gets its editor at once: building
+    // the document of a long note while nobody waits keeps the first show
+    // quick. Shorter notes build in well under a millisecond.
+    static constexpr qsizetype editorAtOnceFrom = 64 * 1024;
+
+    explicit ContentBox(QWidget* parent = nullptr);
+
+    // The text as shown now.
+    QString text();
+    // Fills the box with a stored text: nothing in it counts as unsaved, and
+    // the note counts as loaded.
+    void setText(const QString& text);
+
+    // A text taken for saving, and which state of the box it was.
+    struct Snapshot
+    {
+        QString text;
+        quint64 revision = 0;
+        quint64 fill = 0;
+        bool userEdited = false;
+    };
+    Snapshot snapshot();
+    // The snapshot's text is on disk: the box counts as saved up to it, unless
+    // it was filled anew since or a later save already landed.
+    void markSaved(const Snapshot& saved);
+    // Holds edits that have not yet landed in the store.
+    bool isModified() const { return m_revision != m_savedRevision; }
+
+    // A note whose stored text could not be read must never be written over,
+    // so until it is read the box takes no typing and is left out of saves.
+    void markNotLoaded();
+    bool isLoaded() const { return m_loaded; }
+
+    // The editor showing the text; built on first call.
+    QPlainTextEdit* editor() { return static_cast<QPlainTextEdit*>(builtEditor()); }
+
+signals:
+    // The editor's text changed (typing, or a refill of a built editor).
+    void textChanged();
+
+protected:
+    QWidget* createEditor() override;
+
+private:
+    QPlainTextEdit* textEdit() const { return static_cast<QPlainTextEdit*>(editorIfBuilt()); }
+    void fill(QPlainTextEdit* editor, const QString& text);
+    void follow(int from, int removed, int added);
+
+    void showLoadedState();
+
+    QString m_text;  // as given or last taken
+    QString m_shown; // what the editor shows, line ends as '\n'
+    bool m_filling = false;
+    // Every edit raises the revision; a landed save records the revision it
+    // took, so an edit made while a save was under way stays unsaved.
+    quint64 m_revision = 0;
+    quint64 m_savedRevision = 0;
+    quint64 m_textRevision = 0; // the revision m_text was taken at
+    quint64 m_fill = 0;         // raised by every fill from the store
+    bool m_userEdited = false;  // typed into since the last fill or landed save
+    bool m_loaded = true;
+};

@@ -1,0 +1,467 @@
+#include "ui/MainWindow.h"
+
+#include "core/CardTable.h"
+#include "core/ScreenReach.h"
+#include "core/StepFailure.h"
+#include "core/Twips.h"
+#include "ui/ContentBox.h"
+#include "ui/TabStrip.h"
+#include "ui/TitleBox.h"
+#include "ui/TrayIcon.h"
+
+#include <QAccessibleWidget>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QWindow>
+
+namespace {
+
+// The design layout, in twips relative to each control's container.
+struct Box
+{
+    int left, top, width, height;
+};
+constexpr Box kStrip{0, 0, 7575, 5415};
+constexpr int kTabRowHeight = 295;
+constexpr Box kContent{60, 360, 7095, 4815};
+constexpr Box kPanel{120, 420, 2475, 1275};
+constexpr Box kTitleBox{60, 300, 2295, 315};
+constexpr Box kOk{1500, 660, 855, 255};
+constexpr Box kCancel{480, 660, 975, 255};
+constexpr Box kPrint{60, 960, 2295, 255};
+// The smallest window the home platform lets a top-level window have (136 by
+// 39 pixels at 96 DPI), taken here for the window's own area: caption and tab
+// row stay in sight, so a stored size of 0 or a few twips cannot leave a
+// window that never appears.
+constexpr int kMinWidth = 2040;
+constexpr int kMinHeight = 585;
+
+// Screen readers see the window as a frame (a plain top-level widget would
+// be a filler) named by accessibleName, not by the scrolling caption.
+QAccessibleInterface* accessibleWindow(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
+{
+    static const bool accessibleAsFrame = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(accessibleAsFrame);
+    setObjectName(QStringLiteral("mirtal_pindel"));
+    setAccessibleName(QStringLiteral("Pindel"));
+    setWindowTitle(designCaption);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    // `ImageList1`: picture 2 is the window's icon and the tray icon.
+    m_imageList = {QIcon(QStringLiteral(":/pictures/picture1.png")),
+                   QIcon(QStringLiteral(":/pictures/picture2.png")),
+                   QIcon(QStringLiteral(":/pictures/picture3.png"))};
+    setWindowIcon(m_imageList[1]);
+
+    createControls();
+    setMinimumSize(twipsToPixelsX(kMinWidth), twipsToPixelsY(kMinHeight));
+
+    m_tray = new TrayIcon(m_imageList[1], this);
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(200);
+    m_timer->start();
+
+    m_activationFallback.setSingleShot(true);
+    m_activationFallback.setInterval(400);
+    connect(&m_activationFallback, &QTimer::timeout, this, &MainWindow::runPendingActivation);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls()
+{
+    m_strip = new TabStrip(this);
+    m_strip->setObjectName(QStringLiteral("SSTab1"));
+    m_strip->setToolTip(QStringLiteral("DblClck Umbenennen/Drucken"));
+    m_strip->setRowHeight(twipsToPixelsY(kTabRowHeight));
+    placeInTwips(m_strip, kStrip.left, kStrip.top, kStrip.width, kStrip.height);
+
+    for (const CardDefinition& def : kCards) {
+        QWidget* page = m_strip->page(def.tabIndex);
+        CardControls& card = m_cards[size_t(def.tabIndex)];
+
+        card.content = new ContentBox(page);
+        card.content->setObjectName(QLatin1String(def.contentBox));
+        placeInTwips(card.content, kContent.left, kContent.top, kContent.width, kContent.height);
+
+        // Titled with the editors: a group box lays out its title at once.
+        card.panel = new QGroupBox(page);
+        card.panel->setObjectName(QLatin1String(def.panel));
+        card.panel->setAutoFillBackground(true); // opaque over the content box
+        placeInTwips(card.panel, kPanel.left, kPanel.top, kPanel.width, kPanel.height);
+
+        card.titleBox = new TitleBox(card.panel);
+        card.titleBox->setObjectName(QLatin1String(def.titleBox));
+        placeInTwips(card.titleBox, kTitleBox.left, kTitleBox.top, kTitleBox.width, kTitleBox.height);
+
+        auto button = [&](const char* name, const QString& caption, const Box& box) {
+            auto* b = new QPushButton(caption, card.panel);
+            b->setObjectName(QLatin1String(name));
+            b->setAutoDefault(false);
+            b->setDefault(false);
+            placeInTwips(b, box.left, box.top, box.width, box.height);
+            return b;
+        };
+        card.okButton = button(def.okButton, QStringLiteral("OK"), kOk);
+        card.cancelButton = button(def.cancelButton, QStringLiteral("Abbruch"), kCancel);
+        card.printButton = button(def.printButton, QStringLiteral("Karte drucken"), kPrint);
+
+        card.panel->raise(); // drawn above the content box, takes the pointer there
+        card.panel->hide();
+    }
+
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("notice"));
+    m_notice->setWordWrap(true);
+    m_notice->setAutoFillBackground(true);
+    m_notice->setFrameShape(QFrame::Box);
+    m_notice->setToolTip(QStringLiteral("Klicken zum Schließen"));
+    m_notice->installEventFilter(this);
+    m_notice->hide();
+}
+
+void MainWindow::buildEditors()
+{
+    if (m_editorsBuilt)
+        return;
+    m_editorsBuilt = true;
+    for (size_t i = 0; i < m_cards.size(); ++i) {
+        CardControls& card = m_cards[i];
+        card.content->editor()->setAccessibleName(QStringLiteral("Notiz Karte %1").arg(i + 1));
+        card.titleBox->editor()->setAccessibleName(QStringLiteral("Überschrift Karte %1").arg(i + 1));
+        card.panel->setTitle(QStringLiteral("Umbenennen Überschrift"));
+    }
+    setTabOrder();
+}
+
+void MainWindow::setTabOrder()
+{
+    // The design's tab order; the title panels themselves take no focus.
+    const CardControls& c1 = m_cards[0];
+    const CardControls& c2 = m_cards[1];
+    const CardControls& c3 = m_cards[2];
+    auto content = [](const CardControls& c) -> QWidget* { return c.content->editor(); };
+    auto title = [](const CardControls& c) -> QWidget* { return c.titleBox->editor(); };
+    const QList<QWidget*> order{m_strip->tabRow(), content(c1),    title(c1),       c1.okButton,
+                                c1.cancelButton,   content(c2),    content(c3),     c2.cancelButton,
+                                c2.okButton,       title(c2),      c3.cancelButton, c3.okButton,
+                                title(c3),         c3.printButton, c2.printButton,  c1.printButton};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    m_strip->tabRow()->setFocus();
+}
+
+double MainWindow::dpiX() const
+{
+    const QScreen* s = screen();
+    return s ? s->logicalDotsPerInchX() : 96.0;
+}
+
+double MainWindow::dpiY() const
+{
+    const QScreen* s = screen();
+    return s ? s->logicalDotsPerInchY() : 96.0;
+}
+
+int MainWindow::twipsToPixelsX(double twips) const
+{
+    return Twips::toPixels(twips, dpiX()).value_or(0);
+}
+
+int MainWindow::twipsToPixelsY(double twips) const
+{
+    return Twips::toPixels(twips, dpiY()).value_or(0);
+}
+
+void MainWindow::placeInTwips(QWidget* control, int left, int top, int width, int height) const
+{
+    control->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width),
+                         twipsToPixelsY(height));
+}
+
+void MainWindow::setControlWidthTwips(QWidget* control, float twips) const
+{
+    const auto px = Twips::toPixels(twips, dpiX());
+    if (!px || *px < 0)
+        throw StepFailure(
+            QStringLiteral("%1 nimmt die Breite %2 nicht an").arg(control->objectName()).arg(twips));
+    control->resize(*px, control->height());
+}
+
+void MainWindow::setControlHeightTwips(QWidget* control, float twips) const
+{
+    const auto px = Twips::toPixels(twips, dpiY());
+    if (!px || *px < 0)
+        throw StepFailure(
+            QStringLiteral("%1 nimmt die Höhe %2 nicht an").arg(control->objectName()).arg(twips));
+    control->resize(control->width(), *px);
+}
+
+QMargins MainWindow::frameAroundNow() const
+{
+    // Asked of the window itself: QWidget keeps its own copy of the frame,
+    // which is renewed only when the window moves or changes size and so may
+    // still be empty long after the window manager has framed the window.
+    const QWindow* handle = windowHandle();
+    const QMargins now = handle && isVisible() ? handle->frameMargins() : QMargins();
+    if (!now.isNull())
+        m_frame = now;
+    return now;
+}
+
+QRect MainWindow::outerFrame() const
+{
+    if (m_awaitingFrame)
+        return QRect(m_outerTarget.topLeft(), m_outerTarget.size().expandedTo(size().grownBy(m_frame)));
+    frameAroundNow();
+    // A hidden window has no frame around it now; it gets the last one again.
+    return geometry().marginsAdded(m_frame);
+}
+
+void MainWindow::placeOuter(const QRect& outer)
+{
+    m_outerTarget = outer;
+    m_awaitingFrame = frameAroundNow().isNull();
+    const QSize inner = outer.size().shrunkBy(m_frame).expandedTo(minimumSize());
+    if (testAttribute(Qt::WA_WState_Created)) {
+        setGeometry(QRect(outer.topLeft() + QPoint(m_frame.left(), m_frame.top()), inner));
+    } else {
+        // Not yet made: a position given now is the frame's, and the window
+        // manager puts the frame there when it first shows the window.
+        move(outer.topLeft());
+        resize(inner);
+    }
+}
+
+void MainWindow::placeOnceFrameIsKnown(bool atTheLatest)
+{
+    if (!m_awaitingFrame || !isVisible())
+        return;
+    if (frameAroundNow().isNull() && !atTheLatest)
+        return;
+    placeOuter(m_outerTarget);
+    m_awaitingFrame = false;
+}
+
+namespace {
+
+// Twips to the nearest pixel, or StepFailure. A negative size is refused even
+// when it is too small to make a pixel; -0 is zero.
+int pixelsOrRefuse(float twips, double dpi, const char* what, bool isSize)
+{
+    const auto px = Twips::toPixels(twips, dpi);
+    if (!px || (isSize && (twips < 0 || *px < 0)))
+        throw StepFailure(QStringLiteral("Das Fenster nimmt %1 = %2 Twips nicht an")
+                              .arg(QLatin1String(what))
+                              .arg(double(twips)));
+    return *px;
+}
+
+} // namespace
+
+float MainWindow::leftTwips() const
+{
+    return m_left.report(outerFrame().left(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
+}
+
+float MainWindow::topTwips() const
+{
+    return m_top.report(outerFrame().top(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
+}
+
+float MainWindow::widthTwips() const
+{
+    return m_width.report(outerFrame().width(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
+}
+
+float MainWindow::heightTwips() const
+{
+    return m_height.report(outerFrame().height(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
+}
+
+void MainWindow::setLeftTwips(float twips)
+{
+    const int px = pixelsOrRefuse(twips, dpiX(), "left", false);
+    QRect outer = outerFrame();
+    outer.moveLeft(px);
+    placeOuter(outer);
+    m_left.remember(twips, px);
+}
+
+void MainWindow::setTopTwips(float twips)
+{
+    const int px = pixelsOrRefuse(twips, dpiY(), "top", false);
+    QRect outer = outerFrame();
+    outer.moveTop(px);
+    placeOuter(outer);
+    m_top.remember(twips, px);
+}
+
+void MainWindow::setWidthTwips(float twips)
+{
+    const int px = pixelsOrRefuse(twips, dpiX(), "width", true);
+    QRect outer = outerFrame();
+    outer.setWidth(px);
+    placeOuter(outer);
+    m_width.remember(twips, px);
+}
+
+void MainWindow::setHeightTwips(float twips)
+{
+    const int px = pixelsOrRefuse(twips, dpiY(), "height", true);
+    QRect outer = outerFrame();
+    outer.setHeight(px);
+    placeOuter(outer);
+    m_height.remember(twips, px);
+}
+
+void MainWindow::bringOnScreen()
+{
+    QList<QRect> areas;
+    for (const QScreen* s : QGuiApplication::screens())
+        areas << s->availableGeometry();
+    const QRect frame = outerFrame();
+    const QPoint target = ScreenReach::reachableTopLeft(frame, areas);
+    if (target != frame.topLeft())
+        placeOuter(frame.translated(target - frame.topLeft()));
+}
+
+void MainWindow::showNotice(const QString& text)
+{
+    m_notice->setText(text);
+    const int margin = twipsToPixelsX(60);
+    const int w = std::max(0, width() - 2 * margin);
+    m_notice->setGeometry(margin, std::max(0, height() - m_notice->heightForWidth(w) - margin), w,
+                          m_notice->heightForWidth(w));
+    m_notice->raise();
+    m_notice->show();
+}
+
+QString MainWindow::notice() const
+{
+    return m_notice->isVisible() ? m_notice->text() : QString();
+}
+
+void MainWindow::hideToTray()
+{
+    // Closing the window is the user's answer to a notice on it.
+    m_notice->hide();
+    if (m_tray->isInTray())
+        hide();
+    else
+        showMinimized();
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    if (visible)
+        buildEditors();
+    QWidget::setVisible(visible);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click on a notice puts it away: it must not keep covering the note.
+    if (watched == m_notice && event->type() == QEvent::MouseButtonPress) {
+        m_notice->hide();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Show:
+        // Shown after being hidden: activation is due once the window
+        // becomes active. Some window managers withhold activation from a
+        // window shown again right after it was hidden, so it also runs
+        // after a short wait.
+        placeOnceFrameIsKnown(false);
+        if (!event->spontaneous() && !m_activationPending) {
+            m_activationPending = true;
+            m_activationFallback.start();
+        }
+        break;
+    case QEvent::Hide:
+        if (!event->spontaneous()) {
+            m_activationPending = false;
+            m_activationFallback.stop();
+            m_minimizedSinceShown = false;
+        }
+        break;
+    case QEvent::WindowStateChange:
+        if (windowState() & Qt::WindowMinimized)
+            m_minimizedSinceShown = true;
+        break;
+    case QEvent::WindowActivate:
+        placeOnceFrameIsKnown(true);
+        runPendingActivation();
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+        placeOnceFrameIsKnown(false);
+        break;
+    case QEvent::WindowDeactivate:
+        emit focusLost();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    // A window manager announces the frame it puts around a window in a
+    // property of the window, and Qt learns of it without telling the
+    // widget. So while the frame is awaited, every native event of the window
+    // may be that news: the frame is looked at again once Qt has handled it.
+    if (m_awaitingFrame && !m_frameCheckQueued) {
+        m_frameCheckQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_frameCheckQueued = false;
+                placeOnceFrameIsKnown(false);
+            },
+            Qt::QueuedConnection);
+    }
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void MainWindow::runPendingActivation()
+{
+    m_activationFallback.stop();
+    if (!m_activationPending || !isVisible())
+        return;
+    m_activationPending = false;
+    emit activated();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    emit closeRequested(event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_notice->isVisible())
+        showNotice(m_notice->text());
+    emit resized();
+}

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The real program when its store changes under it: a note changed by
+# another program is not reverted by a card nobody touched; an edited card
+# wins and what it replaced is kept in the backup; a store replaced by rename
+# is opened anew; a deleted store folder is made again from the notes in the
+# window; a file size limit refuses writes instead of ending the program.
+source "$(dirname "$0")/lib.sh"
+
+seed_and_show() {
+    store_set Pindel1 "Eins"
+    store_set Pindel3 "Zwei"
+    store_set Pindel4 "Drei"
+    orbo_start
+    wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
+    click_tray
+    wait_until 5 window_is_viewable || fail "a tray click did not show the window"
+    sleep 0.5
+}
+
+outside_change_is_not_reverted() {
+    seed_and_show
+    sqlite3 "$STORE" "UPDATE settings SET value='Zwei von außen' WHERE key='Pindel3'"
+    sqlite3 "$STORE" "UPDATE settings SET value='Drei von außen' WHERE key='Pindel4'"
+    type_into_card 3 " bearbeitet"
+    close_window
+    wait_until 5 window_is_hidden || fail "close did not hide the window"
+    [[ "$(store_value Pindel3)" == "Zwei von außen" ]] ||
+        fail "an untouched card reverted an outside change: '$(store_value Pindel3)'"
+    [[ "$(store_value Pindel4)" == "Drei bearbeitet" ]] || fail "the edited card did not win: '$(store_value Pindel4)'"
+    [[ "$(sqlite3 "$STORE.bak" "SELECT value FROM settings WHERE key='Pindel4'")" == "Drei von außen" ]] ||
+        fail "the backup does not hold what the edit replaced"
+}
+
+file_replaced_by_rename_is_followed() {
+    seed_and_show
+    close_window
+    wait_until 5 window_is_hidden || fail "close did not hide the window"
+    # A sync tool puts a new file in place by rename.
+    sqlite3 "$STORE" ".backup '$E2E_TMP/replacement'"
+    sqlite3 "$E2E_TMP/replacement" "UPDATE settings SET value='Eins ersetzt' WHERE key='Pindel1'"
+    mv "$E2E_TMP/replacement" "$STORE"
+    show_again
+    type_into_card 2 " neu"
+    close_window
+    wait_until 5 window_is_hidden || fail "close did not hide the window"
+    [[ "$(store_value Pindel1)" == "Eins ersetzt" ]] || fail "the replaced file was not read: '$(store_value Pindel1)'"
+    [[ "$(store_value Pindel3)" == "Zwei neu" ]] || fail "typing went into the old file: '$(store_value Pindel3)'"
+}
+
+deleted_folder_is_made_again() {
+    seed_and_show
+    rm -rf "$(dirname "$STORE")"
+    type_into_card 1 " nach dem Löschen"
+    wait_until 5 test -f "$STORE" || fail "the store was not made again"
+    wait_until 5 stored_is Pindel1 "Eins nach dem Löschen" || fail "typing after the deletion was lost"
+    [[ "$(store_value Pindel4)" == "Drei" ]] || fail "card 3 was not carried into the new store"
+    [[ "$(stat -c %a "$(dirname "$STORE")")" == 700 ]] || fail "the new folder is not private"
+    wait_until 5 orbo_log_has "verschwunden" || fail "the user was not told"
+}
+
+# What the store cannot write under a file size limit is refused and told;
+# the program goes on, writes nothing over the note and leaves no half-made
+# backup.
+file_size_limit_refuses_instead_of_ending() {
+    local long
+    long=$(head -c 3000 /dev/zero | tr '\0' 'x')
+    store_set Pindel1 "$long"
+    (ulimit -f 8 && exec "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1) &
+    ORBO_PID=$!
+    _pids+=("$ORBO_PID")
+    wait_until 10 orbo_log_has "fehlgeschlagen" || fail "the refused store was not told"
+    show_again
+    type_into_card 2 "$(head -c 200 /dev/zero | tr '\0' 'y')"
+    sleep 2
+    kill -0 "$ORBO_PID" || fail "the file size limit ended the program"
+    [[ "$(store_value Pindel1)" == "$long" ]] || fail "card 1 was written over"
+    ! ls "$(dirname "$STORE")"/*.new 2>/dev/null || fail "a half-made backup was left"
+}
+
+desktop_start
+run_cases outside_change_is_not_reverted file_replaced_by_rename_is_followed deleted_folder_is_made_again \
+    file_size_limit_refuses_instead_of_ending
+echo "ok"
