@@ -2,11 +2,13 @@
 
 #include "handlers/Autosave.h"
 #include "handlers/Closing.h"
+#include "handlers/FocusLoss.h"
 #include "handlers/MarqueeTick.h"
 #include "handlers/Print.h"
 #include "handlers/Resize.h"
 #include "handlers/Restore.h"
 #include "handlers/SaveNotes.h"
+#include "handlers/SessionEnd.h"
 #include "handlers/Startup.h"
 #include "handlers/TitlePanel.h"
 #include "platform/SessionEndSignals.h"
@@ -61,7 +63,7 @@ void PindelApp::connectHandlers()
     connect(&w, &MainWindow::activated, this, [this] { Startup::activation(m_context); });
     connect(&w, &MainWindow::focusLost, this, [this] {
         if (m_window->isVisible())
-            Closing::focusLoss(m_context, this, [this](const std::optional<QString>& failure) {
+            FocusLoss::saveContents(m_context, this, [this](const std::optional<QString>& failure) {
                 if (failure)
                     m_autosave->retrySoon();
             });
@@ -82,18 +84,11 @@ void PindelApp::connectHandlers()
         connect(c.printButton, &QPushButton::clicked, this, [this, card] {
             // Each click asks for a print, so each failed one is told: a panel
             // that merely stays open would say nothing.
-            const auto failure = Print::print(m_context, m_printer, card);
-            if (failure)
-                m_reporter.clear();
-            report(failure);
+            if (const auto failure = Print::print(m_context, m_printer, card))
+                m_reporter.reportEachTime(*failure);
         });
     }
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        // Logout or shutdown: save without asking anything.
-        connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-            if (!SaveNotes::atSessionEnd(m_context))
-                m_exitStatus = 1;
-        });
         // However the event loop ends, what is on screen is saved first.
         connect(gui, &QCoreApplication::aboutToQuit, this, &PindelApp::saveAtEnd);
     }
@@ -104,7 +99,7 @@ void PindelApp::saveAtEnd()
     if (m_ending)
         return;
     m_ending = true;
-    if (!SaveNotes::atSessionEnd(m_context))
+    if (!SessionEnd::save(m_context))
         m_exitStatus = 1;
 }
 
@@ -118,6 +113,10 @@ void PindelApp::listenTo(SqliteStore& store, SingleInstance& instance, SessionEn
     });
     connect(&instance, &SingleInstance::showRequested, this, &PindelApp::restoreFromTray);
     connect(&sessionEnd, &SessionEndSignals::requested, this, &PindelApp::endSession);
+    connect(&sessionEnd, &SessionEndSignals::saveRequested, this, [this] {
+        if (!SessionEnd::save(m_context))
+            m_exitStatus = 1;
+    });
 }
 
 void PindelApp::start()

@@ -12,12 +12,4 @@ QString forDisplay(const QString& text)
     return shown;
 }
 
-QString fromDisplay(const QString& shown, const QString& lineBreak)
-{
-    if (lineBreak == QLatin1String("\n"))
-        return shown;
-    QString text = shown;
-    return text.replace(QLatin1Char('\n'), lineBreak);
-}
-
 } // namespace LineBreaks

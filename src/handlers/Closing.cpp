@@ -24,9 +24,4 @@ std::optional<QString> closeRequest(HandlerContext& ctx, QCloseEvent* event)
     });
 }
 
-void focusLoss(HandlerContext& ctx, QObject* context, std::function<void(const std::optional<QString>&)> done)
-{
-    SaveNotes::inBackground(ctx, context, std::move(done));
-}
-
 } // namespace Closing

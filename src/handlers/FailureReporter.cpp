@@ -15,6 +15,12 @@ void FailureReporter::report(const QString& message)
         m_sink(message);
 }
 
+void FailureReporter::reportEachTime(const QString& message)
+{
+    m_told.remove(message);
+    report(message);
+}
+
 void FailureReporter::saveOutcome(const std::optional<QString>& failure)
 {
     if (failure) {

@@ -16,6 +16,9 @@ public:
     void setUserSink(Sink sink) { m_sink = std::move(sink); }
 
     void report(const QString& message);
+    // Told even when the same failure was told before: each attempt the user
+    // makes (a click on "Karte drucken") deserves its own answer.
+    void reportEachTime(const QString& message);
     // The cause is gone (a later write went through): the same failure is
     // told again should it come back.
     void clear() { m_told.clear(); }

@@ -4,25 +4,14 @@
 #include "core/StoreKeys.h"
 #include "handlers/FailureReporter.h"
 #include "handlers/HandlerContext.h"
-#include "store/RescueFiles.h"
 #include "store/SerializedStore.h"
 #include "store/SingleNumber.h"
 #include "ui/ContentBox.h"
 #include "ui/MainWindow.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QThread>
-
 namespace SaveNotes {
 
 namespace {
-
-// How long the end of the session keeps trying a store that refuses, and how
-// often: long enough for another program's short lock, short enough not to
-// hold up a logout.
-constexpr int kTryAtEndMs = 3000;
-constexpr int kPauseAtEndMs = 200;
 
 struct Plan
 {
@@ -89,36 +78,6 @@ bool anyUnsaved(HandlerContext& ctx)
         if (ctx.window.contentBox(card)->isModified())
             return true;
     }
-    return false;
-}
-
-bool atSessionEnd(HandlerContext& ctx)
-{
-    const QDeadlineTimer deadline(kTryAtEndMs);
-    std::optional<QString> failure;
-    while ((failure = now(ctx, true)) && !deadline.hasExpired())
-        QThread::msleep(kPauseAtEndMs);
-    if (!failure)
-        return true;
-
-    QStringList rescued;
-    for (int card = 0; card < 3; ++card) {
-        ContentBox* box = ctx.window.contentBox(card);
-        if (!box->isModified())
-            continue;
-        QString error;
-        const QString file = RescueFiles::write(card + 1, box->text(), &error);
-        if (file.isEmpty())
-            ctx.reporter.report(QStringLiteral("Der Text von Karte %1 konnte weder gespeichert noch gerettet "
-                                               "werden: %2")
-                                    .arg(card + 1)
-                                    .arg(error));
-        else
-            rescued << QDir::toNativeSeparators(file);
-    }
-    if (!rescued.isEmpty())
-        ctx.reporter.report(QStringLiteral("Nicht gespeicherter Text wurde gerettet: %1")
-                                .arg(rescued.join(QStringLiteral(", "))));
     return false;
 }
 

@@ -27,9 +27,4 @@ void inBackground(HandlerContext& ctx, QObject* context, Done done = {});
 // Some box holds text that has not landed in the store.
 bool anyUnsaved(HandlerContext& ctx);
 
-// At the end of the session: saves as the close request does, trying again
-// for a short while; what still cannot be saved is written to rescue files
-// and told. False when anything failed.
-bool atSessionEnd(HandlerContext& ctx);
-
 } // namespace SaveNotes

@@ -1,5 +1,7 @@
 #include "platform/SessionEndSignals.h"
 
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QSocketNotifier>
 
 #ifdef Q_OS_UNIX
@@ -20,6 +22,10 @@ void onSignal(int)
 
 SessionEndSignals::SessionEndSignals(QObject* parent) : QObject(parent)
 {
+    // Logout or shutdown: save without asking anything.
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(gui, &QGuiApplication::commitDataRequest, this,
+                [this](QSessionManager&) { emit saveRequested(); });
 #ifdef Q_OS_UNIX
     if (g_signalSockets[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalSockets) != 0)
         return;

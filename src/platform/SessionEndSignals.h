@@ -4,10 +4,12 @@
 
 class QSocketNotifier;
 
-// Turns the ways a user's session ends the program from outside into one
-// signal on the event loop: logout or shutdown through the session manager,
-// and SIGTERM, SIGINT and SIGHUP on Unix. The signal handler itself only
-// writes a byte to a socket; everything else runs on the event loop.
+// The ways a user's session ends the program from outside, as signals on the
+// event loop: the session manager asks for everything to be saved at logout
+// or shutdown (saveRequested; the program may go on), and SIGTERM, SIGINT
+// and SIGHUP on Unix ask it to end (requested). The Unix signal handler
+// itself only writes a byte to a socket; everything else runs on the event
+// loop.
 class SessionEndSignals : public QObject
 {
     Q_OBJECT
@@ -17,6 +19,7 @@ public:
 
 signals:
     void requested();
+    void saveRequested();
 
 private:
     QSocketNotifier* m_notifier = nullptr;

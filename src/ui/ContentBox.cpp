@@ -34,10 +34,10 @@ QWidget* ContentBox::createEditor()
 
 void ContentBox::fill(QPlainTextEdit* e, const QString& text)
 {
+    m_shown = m_breaks.load(text);
     m_filling = true;
-    e->setPlainText(LineBreaks::forDisplay(text));
+    e->setPlainText(m_shown);
     m_filling = false;
-    m_shown = LineBreaks::forDisplay(text);
 }
 
 void ContentBox::follow(int from, int removed, int added)
@@ -59,19 +59,21 @@ void ContentBox::follow(int from, int removed, int added)
     // Selected text keeps non-breaking spaces; paragraph ends become line ends.
     QString inserted = range.selectedText();
     inserted.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    m_breaks.replaced(m_shown, from, removed, inserted, PlatformLineBreak::text);
     m_shown.replace(from, removed, inserted);
     if (m_shown.size() != length) {
         // A change reported in a way not foreseen: read the whole text again
         // rather than hand out a wrong one.
         m_shown = document->toRawText();
         m_shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        m_breaks.reset(m_shown, PlatformLineBreak::text);
     }
 }
 
 QString ContentBox::text()
 {
     if (m_textRevision != m_revision) {
-        m_text = LineBreaks::fromDisplay(m_shown, PlatformLineBreak::text);
+        m_text = m_breaks.text(m_shown);
         m_textRevision = m_revision;
     }
     return m_text;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/KeptLineBreaks.h"
 #include "ui/DeferredEditor.h"
 
 #include <QPlainTextEdit>
@@ -11,8 +12,9 @@
 //
 // It gives back exactly the text it was given (lone CRs and CRLF pairs
 // included) while the user has not edited it, so that a note is never
-// rewritten merely by being shown and saved again. Once edited, line breaks
-// are the platform's. The box follows each edit into a copy of the text as
+// rewritten merely by being shown and saved again. After an edit, every line
+// break outside the edited text keeps its form; one the user types or pastes
+// is the platform's. The box follows each edit into a copy of the text as
 // shown, so taking the text of a huge note after a keystroke costs no walk
 // through its document.
 //
@@ -71,8 +73,9 @@ private:
 
     void showLoadedState();
 
-    QString m_text;  // as given or last taken
-    QString m_shown; // what the editor shows, line ends as '\n'
+    QString m_text;          // as given or last taken
+    QString m_shown;         // what the editor shows, line ends as '\n'
+    KeptLineBreaks m_breaks; // the form each of them has in the note
     bool m_filling = false;
     // Every edit raises the revision; a landed save records the revision it
     // took, so an edit made while a save was under way stays unsaved.

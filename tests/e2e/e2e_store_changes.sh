@@ -3,7 +3,8 @@
 # another program is not reverted by a card nobody touched; an edited card
 # wins and what it replaced is kept in the backup; a store replaced by rename
 # is opened anew; a deleted store folder is made again from the notes in the
-# window; a file size limit refuses writes instead of ending the program.
+# window; a file size limit refuses writes instead of ending the program;
+# typing into a note keeps the line breaks it does not touch.
 source "$(dirname "$0")/lib.sh"
 
 seed_and_show() {
@@ -14,7 +15,7 @@ seed_and_show() {
     wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
     click_tray
     wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-    sleep 0.5
+    wait_until 5 window_is_active || fail "the window did not become active"
 }
 
 outside_change_is_not_reverted() {
@@ -69,15 +70,32 @@ file_size_limit_refuses_instead_of_ending() {
     ORBO_PID=$!
     _pids+=("$ORBO_PID")
     wait_until 10 orbo_log_has "fehlgeschlagen" || fail "the refused store was not told"
-    show_again
-    type_into_card 2 "$(head -c 200 /dev/zero | tr '\0' 'y')"
-    sleep 2
+    show_again # alive and answering
     kill -0 "$ORBO_PID" || fail "the file size limit ended the program"
     [[ "$(store_value Pindel1)" == "$long" ]] || fail "card 1 was written over"
     ! ls "$(dirname "$STORE")"/*.new 2>/dev/null || fail "a half-made backup was left"
 }
 
+# Typing at the end of a note with every kind of line break rewrites none
+# of them.
+line_breaks_outside_an_edit_are_kept() {
+    store_set Pindel1 $'alpha\r\nbeta\rgamma\ndelta'
+    orbo_start
+    wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
+    click_tray
+    wait_until 5 window_is_viewable || fail "a tray click did not show the window"
+    wait_until 5 window_is_active || fail "the window did not become active"
+    type_into_card 1 "X"
+    close_window
+    wait_until 5 window_is_hidden || fail "close did not hide the window"
+    local want
+    want=$(printf 'alpha\r\nbeta\rgamma\ndeltaX' | od -An -tx1 | tr -d ' \n')
+    local got
+    got=$(sqlite3 "$STORE" "SELECT lower(hex(value)) FROM settings WHERE key='Pindel1'")
+    [[ "$got" == "$want" ]] || fail "line breaks were rewritten: $got instead of $want"
+}
+
 desktop_start
-run_cases outside_change_is_not_reverted file_replaced_by_rename_is_followed deleted_folder_is_made_again \
+run_cases line_breaks_outside_an_edit_are_kept outside_change_is_not_reverted file_replaced_by_rename_is_followed deleted_folder_is_made_again \
     file_size_limit_refuses_instead_of_ending
 echo "ok"

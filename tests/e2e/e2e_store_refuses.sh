@@ -14,7 +14,7 @@ seed_and_show() {
     wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
     click_tray
     wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-    sleep 0.5
+    wait_until 5 window_is_active || fail "the window did not become active"
 }
 
 unreadable_note_is_not_written_over() {
@@ -37,7 +37,6 @@ refused_save_lands_later_without_an_edit() {
     store_lock
     type_into_card 2 " und mehr"
     wait_until 10 orbo_log_has "Speichern „Pindel3“" || fail "the failed save was not told"
-    sleep 1
     store_unlock
     wait_until 4 stored_is Pindel3 "Notiz zwei und mehr" ||
         fail "the typing did not land after the store took writes again: '$(store_value Pindel3)'"
@@ -64,7 +63,7 @@ session_end_rescues_what_cannot_be_saved() {
     seed_and_show
     store_lock
     type_into_card 3 "Gerettet bitte"
-    sleep 1
+    wait_until 10 orbo_log_has "Speichern „Pindel" || fail "the failed save was not told"
     kill -TERM "$ORBO_PID"
     local status=0
     wait "$ORBO_PID" || status=$?

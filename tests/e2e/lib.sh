@@ -368,7 +368,7 @@ stored_is() { [[ "$(store_value "$1")" == "$2" ]]; }
 show_again() {
     timeout 15 "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 || fail "the second start ended with status $?"
     wait_until 5 window_is_viewable || fail "the window did not come back"
-    sleep 0.5
+    wait_until 5 window_is_active || fail "the window did not become active"
 }
 
 # run_cases NAME...: runs each case (a function) on its own store and

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "WidgetHelpers.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
 #include "handlers/TitlePanel.h"
@@ -8,20 +9,12 @@
 
 #include <QtTest>
 
+using namespace WidgetHelpers;
+
 namespace {
 
 // Whether the panel is open, whatever card is current (a panel on a page that
 // is not shown is still open).
-bool isOpen(const MainWindow& w, int card)
-{
-    return !w.card(card).panel->isHidden();
-}
-
-QList<bool> openPanels(const MainWindow& w)
-{
-    return {isOpen(w, 0), isOpen(w, 1), isOpen(w, 2)};
-}
-
 void giveCaptions(MainWindow& w)
 {
     w.tabStrip()->setCaption(0, "Einkauf");
@@ -40,13 +33,6 @@ void doubleClick(TabRow* row, QPoint pos)
 {
     QWidget* top = row->window();
     QTest::mouseDClick(top->windowHandle(), Qt::LeftButton, {}, row->mapTo(top, pos));
-}
-
-void showAndActivate(QWidget& w)
-{
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "AppFixture.h"
+#include "WidgetHelpers.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
 #include "core/LineBreaks.h"
 #include "handlers/Startup.h"
+#include "platform/PlatformLineBreak.h"
 #include "print/CardPrinter.h"
 #include "ui/ContentBox.h"
 #include "ui/TabStrip.h"
@@ -11,14 +13,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
-namespace {
-
-int countOf(const QStringList& log, const QString& entry)
-{
-    return int(log.count(entry));
-}
-
-} // namespace
+using namespace WidgetHelpers;
 
 class TestWindowControls : public QObject
 {
@@ -156,15 +151,18 @@ private slots:
         QCOMPARE(box.text(), text);
     }
 
+    // A break the user types is the platform's; the stored ones stay as
+    // they were.
     void typedTextUsesThePlatformLineBreak()
     {
         ContentBox box;
-        box.setText("a\r\nb");
+        box.setText("a\r\nb\rc");
         box.editor()->moveCursor(QTextCursor::End);
         QTest::keyClick(box.editor(), Qt::Key_Return);
-        QTest::keyClicks(box.editor(), "c\u00a0d");
-        QCOMPARE(box.text(), QString::fromUtf8("a\nb\nc\u00a0d"));
-        QCOMPARE(box.text(), QString::fromUtf8("a\nb\nc\u00a0d")); // asked again: same text
+        QTest::keyClicks(box.editor(), "d\u00a0e");
+        const QString expected = "a\r\nb\rc" + PlatformLineBreak::text + QString::fromUtf8("d\u00a0e");
+        QCOMPARE(box.text(), expected);
+        QCOMPARE(box.text(), expected); // asked again: same text
     }
 
     void activationRunsOncePerShowEvenWithoutActivation()

@@ -1,7 +1,9 @@
 #include "AppFixture.h"
+#include "WidgetHelpers.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
 #include "handlers/Closing.h"
+#include "handlers/FocusLoss.h"
 #include "handlers/MarqueeTick.h"
 #include "handlers/Resize.h"
 #include "handlers/Restore.h"
@@ -16,12 +18,9 @@
 #include <QtTest>
 #include <cmath>
 
-namespace {
+using namespace WidgetHelpers;
 
-int countOf(const QStringList& log, const QString& entry)
-{
-    return int(log.count(entry));
-}
+namespace {
 
 const QStringList kCloseWrites{"write Pindel1", "write Pindel3", "write Pindel4", "write left",
                                "write top",     "write width",   "write height"};
@@ -30,13 +29,6 @@ const QStringList kCloseWrites{"write Pindel1", "write Pindel3", "write Pindel4"
 int px(int twips)
 {
     return int(std::lround(twips / 15.0));
-}
-
-void showAndActivate(QWidget& w)
-{
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
 } // namespace
@@ -95,7 +87,7 @@ private slots:
     {
         WindowFixture f;
         f.window.contentBox(2)->setText("drei");
-        Closing::focusLoss(f.ctx, &f.window);
+        FocusLoss::saveContents(f.ctx, &f.window);
         QCOMPARE(f.idle().log, QStringList({"write Pindel1", "write Pindel3", "write Pindel4"}));
         QCOMPARE(f.store.value("Pindel4"), QString("drei"));
     }
