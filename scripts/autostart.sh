@@ -53,6 +53,22 @@ find_program() {
     fi
 }
 
+# The program as the Exec key needs it: quoted when the path holds a
+# character the command line treats specially, then escaped as a string value
+# of a desktop entry. The program itself writes the entry by the same rule.
+exec_value() {
+    local value=$1
+    if [[ "$value" == *[[:space:]\"\'\\\>\<~\|\&\;\$\*\?#\(\)\`]* ]]; then
+        value=${value//\\/\\\\}
+        value=${value//\"/\\\"}
+        value=${value//\`/\\\`}
+        value=${value//\$/\\\$}
+        value="\"$value\""
+    fi
+    value=${value//%/%%}
+    printf '%s' "${value//\\/\\\\}"
+}
+
 enable() {
     local entry program tmp
     entry=$(find_entry) || { echo "Pindel's desktop entry ($entry_name) was not found; install Pindel first." >&2; exit 1; }
@@ -61,11 +77,8 @@ enable() {
     # Written beside the target and renamed, so a failure never leaves half an entry.
     tmp=$(mktemp "$autostart_dir/.$entry_name.XXXXXX")
     trap 'rm -f "$tmp"' EXIT
-    # A path with blanks must be quoted in Exec.
-    local exec_value=$program
-    [[ "$program" == *[[:space:]]* ]] && exec_value="\"$program\""
     local sed_safe
-    sed_safe=$(printf '%s' "$exec_value" | sed -e 's/[\\|&]/\\&/g')
+    sed_safe=$(exec_value "$program" | sed -e 's/[\\|&]/\\&/g')
     sed -e "s|^Exec=.*|Exec=$sed_safe|" -e '/^Hidden=/d' -e '/^X-GNOME-Autostart-enabled=/d' "$entry" >"$tmp"
     chmod 644 "$tmp"
     mv -f "$tmp" "$target"

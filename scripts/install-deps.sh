@@ -7,7 +7,8 @@
 #                                      printer, the package's checks)
 set -euo pipefail
 
-packages=(qt6-base-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-core)
+packages=(qt6-base-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-core qt6-translations-l10n
+          qt6-wayland)
 package_tools=(dpkg-dev gzip)
 case "${1:-}" in
 --package)
@@ -17,7 +18,8 @@ case "${1:-}" in
     packages+=("${package_tools[@]}" sqlite3 xvfb icewm xdotool wmctrl x11-utils x11-xserver-utils imagemagick
                cups printer-driver-cups-pdf poppler-utils
                binutils-mingw-w64-x86-64 desktop-file-utils appstream clang libclang-rt-14-dev
-               lintian appstream-compose libglib2.0-bin man-db)
+               lintian appstream-compose libglib2.0-bin man-db
+               dbus at-spi2-core python3-pyatspi xfce4-panel weston)
     ;;
 esac
 

@@ -19,6 +19,7 @@
 #include "ui/MainWindow.h"
 #include "ui/TabStrip.h"
 #include "ui/TrayIcon.h"
+#include "ui/TrayMenu.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -43,7 +44,7 @@ PindelApp::~PindelApp()
 
 void PindelApp::tellUser(const QString& message)
 {
-    if (m_window->tray()->display() && TrayIcon::isTrayAvailable())
+    if (m_window->tray()->isInTray())
         m_window->tray()->showMessage(QStringLiteral("Pindel"), message);
     else
         m_window->showNotice(message);
@@ -70,6 +71,9 @@ void PindelApp::connectHandlers()
     connect(&w, &MainWindow::resized, this, [this] { Resize::apply(*m_window); });
     connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });
     connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
+    connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
+    connect(w.tray()->menu(), &TrayMenu::failed, this,
+            [this](const QString& message) { m_reporter.report(message); });
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
     for (int card = 0; card < 3; ++card) {
         const CardControls& c = w.card(card);
@@ -131,6 +135,14 @@ void PindelApp::start()
 
 void PindelApp::restoreFromTray()
 {
+    // Wayland lets no program bring back a window once minimised (closing
+    // minimises where there is no tray), nor says whether it still is; a
+    // window shown afresh is mapped as new, so it is hidden first.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+        m_window->minimizedSinceShown()) {
+        m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+        m_window->hide();
+    }
     Restore::restore(m_context);
 }
 

@@ -1,4 +1,5 @@
 #include "app/PindelApp.h"
+#include "platform/ExitSaver.h"
 #include "platform/ProcessSetup.h"
 #include "platform/SessionEndSignals.h"
 #include "platform/SingleInstance.h"
@@ -8,12 +9,14 @@
 #include "store/SqliteStore.h"
 
 #include <QApplication>
+#include <QLocale>
 
 int main(int argc, char* argv[])
 {
     ProcessSetup::makeNewFilesPrivate();
     QApplication app(argc, argv);
     ProcessSetup::describeApplication(app);
+    ProcessSetup::translateQtTexts(QLocale::system());
 
     // One copy per store: a second start brings the running copy's window
     // back, or tells the user why it cannot, and ends.
@@ -27,6 +30,9 @@ int main(int argc, char* argv[])
     SessionEndSignals sessionEnd;
     PindelApp pindel(serializedStore, printer);
     pindel.listenTo(store, instance, sessionEnd);
+    // The display server may end first (killed at logout); Qt then ends the
+    // program at once, past the event loop's end.
+    ExitSaver displayLoss([&pindel] { pindel.endSession(); });
     pindel.start();
     const int status = app.exec();
     return status != 0 ? status : pindel.exitStatus();

@@ -125,7 +125,7 @@ std::optional<QString> loadStep(HandlerContext& ctx)
     steps.push_back([&] { w.tray()->setDisplay(true); });
     // Without a tray a hidden window could not be brought back, so it stays
     // on screen; the icon shows once a tray appears.
-    steps.push_back([&] { TrayIcon::isTrayAvailable() ? w.hide() : w.show(); });
+    steps.push_back([&] { w.tray()->isInTray() ? w.hide() : w.show(); });
     return HandlerSteps::stopAtFirstFailure(steps);
 }
 

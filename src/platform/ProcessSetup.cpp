@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -28,6 +30,18 @@ void describeApplication(QApplication& app)
     QApplication::setDesktopFileName(QStringLiteral("orbo"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/picture2.png")));
     app.setQuitOnLastWindowClosed(false);
+}
+
+QTranslator* translateQtTexts(const QLocale& locale)
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }
 
 } // namespace ProcessSetup

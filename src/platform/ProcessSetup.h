@@ -1,6 +1,8 @@
 #pragma once
 
 class QApplication;
+class QLocale;
+class QTranslator;
 
 // Process-wide settings made once at start.
 namespace ProcessSetup {
@@ -11,5 +13,10 @@ void makeNewFilesPrivate();
 
 // Names, icon and quit behaviour: closing the window never ends the program.
 void describeApplication(QApplication& app);
+
+// Qt's own texts (the text boxes' context menus: undo, cut, paste...) in the
+// language of locale, when Qt's translations for it are installed. The
+// translator belongs to the application; nullptr when there is none.
+QTranslator* translateQtTexts(const QLocale& locale);
 
 } // namespace ProcessSetup

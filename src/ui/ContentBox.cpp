@@ -22,7 +22,8 @@ QWidget* ContentBox::createEditor()
     e->setLineWrapMode(QPlainTextEdit::NoWrap);
     e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    e->setTabChangesFocus(false);
+    // Tab walks the window's tab order; a note never holds a typed tab.
+    e->setTabChangesFocus(true);
     e->setToolTip(kToolTip);
     connect(e->document(), &QTextDocument::contentsChange, this, &ContentBox::follow);
     connect(e, &QPlainTextEdit::textChanged, this, &ContentBox::textChanged);

@@ -9,6 +9,7 @@
 #include "ui/TitleBox.h"
 #include "ui/TrayIcon.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,11 +38,23 @@ constexpr Box kPrint{60, 960, 2295, 255};
 constexpr int kMinWidth = 2040;
 constexpr int kMinHeight = 585;
 
+// Screen readers see the window as a frame (a plain top-level widget would
+// be a filler) named by accessibleName, not by the scrolling caption.
+QAccessibleInterface* accessibleWindow(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 {
+    static const bool accessibleAsFrame = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(accessibleAsFrame);
     setObjectName(QStringLiteral("mirtal_pindel"));
+    setAccessibleName(QStringLiteral("Pindel"));
     setWindowTitle(designCaption);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
@@ -125,9 +138,10 @@ void MainWindow::buildEditors()
     if (m_editorsBuilt)
         return;
     m_editorsBuilt = true;
-    for (CardControls& card : m_cards) {
-        card.content->editor();
-        card.titleBox->editor();
+    for (size_t i = 0; i < m_cards.size(); ++i) {
+        CardControls& card = m_cards[i];
+        card.content->editor()->setAccessibleName(QStringLiteral("Notiz Karte %1").arg(i + 1));
+        card.titleBox->editor()->setAccessibleName(QStringLiteral("Überschrift Karte %1").arg(i + 1));
         card.panel->setTitle(QStringLiteral("Umbenennen Überschrift"));
     }
     setTabOrder();
@@ -345,7 +359,7 @@ void MainWindow::hideToTray()
 {
     // Closing the window is the user's answer to a notice on it.
     m_notice->hide();
-    if (TrayIcon::isTrayAvailable())
+    if (m_tray->isInTray())
         hide();
     else
         showMinimized();
@@ -386,7 +400,12 @@ bool MainWindow::event(QEvent* event)
         if (!event->spontaneous()) {
             m_activationPending = false;
             m_activationFallback.stop();
+            m_minimizedSinceShown = false;
         }
+        break;
+    case QEvent::WindowStateChange:
+        if (windowState() & Qt::WindowMinimized)
+            m_minimizedSinceShown = true;
         break;
     case QEvent::WindowActivate:
         placeOnceFrameIsKnown(true);

@@ -79,6 +79,10 @@ public:
     // (hidden without a tray, it would be gone for good).
     void hideToTray();
 
+    // The window was minimised since it was last shown. Wayland never tells
+    // a program that its window is minimised, nor lets it bring one back.
+    bool minimizedSinceShown() const { return m_minimizedSinceShown; }
+
     // Every way of showing the window comes through here: the editors are
     // built before the first show.
     void setVisible(bool visible) override;
@@ -139,5 +143,6 @@ private:
     bool m_frameCheckQueued = false;
     bool m_activationPending = false;
     bool m_editorsBuilt = false;
+    bool m_minimizedSinceShown = false;
     QTimer m_activationFallback;
 };

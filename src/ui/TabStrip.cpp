@@ -1,6 +1,10 @@
 #include "ui/TabStrip.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
 #include <algorithm>
@@ -30,6 +34,27 @@ QSize TabRow::minimumTabSizeHint(int index) const
     return tabSizeHint(index);
 }
 
+void TabRow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        emit panelKeyPressed();
+        return;
+    }
+    QTabBar::keyPressEvent(event);
+}
+
+void TabRow::contextMenuEvent(QContextMenuEvent* event)
+{
+    // A right click is not the double-click; the key is its twin.
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit panelKeyPressed();
+}
+
 TabStrip::TabStrip(QWidget* parent) : QWidget(parent), m_row(new TabRow(this))
 {
     for (int i = 0; i < tabCount; ++i) {
@@ -47,6 +72,19 @@ TabStrip::TabStrip(QWidget* parent) : QWidget(parent), m_row(new TabRow(this))
     m_row->raise();
     setFocusProxy(m_row);
     showCurrentPage();
+
+    // As in any tab dialog, from wherever the focus is in the window.
+    const std::pair<QKeySequence, int> switches[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto& [keys, step] : switches) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] { switchCard(step); });
+    }
 }
 
 TabRow* TabStrip::tabRow()
@@ -59,6 +97,7 @@ TabRow* TabStrip::tabRow()
         m_row->setCurrentIndex(m_current);
         connect(m_row, &QTabBar::currentChanged, this, &TabStrip::showCurrentPage);
         connect(m_row, &QTabBar::tabBarDoubleClicked, this, [this](int) { emit doubleClicked(); });
+        connect(m_row, &TabRow::panelKeyPressed, this, &TabStrip::doubleClicked);
     }
     return m_row;
 }
@@ -94,11 +133,31 @@ void TabStrip::setRowHeight(int pixels)
     resizeEvent(nullptr);
 }
 
+void TabStrip::switchCard(int step)
+{
+    tabRow()->setCurrentIndex((currentIndex() + step + tabCount) % tabCount);
+}
+
 void TabStrip::showCurrentPage()
 {
-    for (int i = 0; i < tabCount; ++i)
-        m_pages[size_t(i)]->setVisible(i == currentIndex());
+    QWidget* focus = QApplication::focusWidget();
+    const bool focusOnAPage = focus && std::any_of(m_pages.begin(), m_pages.end(),
+                                                   [focus](QWidget* p) { return p->isAncestorOf(focus); });
+    QWidget* current = m_pages[size_t(currentIndex())];
+    for (QWidget* page : m_pages)
+        page->setVisible(page == current);
     m_row->raise();
+    // Hiding the old card would hand the focus to whatever comes next in
+    // the window; it goes to the new card's first control instead.
+    if (focusOnAPage && !current->isAncestorOf(focus)) {
+        for (QWidget* w = m_row->nextInFocusChain(); w != m_row; w = w->nextInFocusChain()) {
+            if (current->isAncestorOf(w) && w->isVisible() && w->isEnabled() && !w->focusProxy() &&
+                (w->focusPolicy() & Qt::TabFocus)) {
+                w->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
+    }
 }
 
 void TabStrip::resizeEvent(QResizeEvent*)

@@ -17,9 +17,15 @@ public:
     explicit TabRow(QWidget* parent = nullptr) : QTabBar(parent) {}
     void setRowHeight(int pixels);
 
+signals:
+    // F2 or the context-menu key: the keyboard's double-click.
+    void panelKeyPressed();
+
 protected:
     QSize tabSizeHint(int index) const override;
     QSize minimumTabSizeHint(int index) const override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     int tabWidth(int index) const;
@@ -53,8 +59,13 @@ public:
     // "&" doubled, so that QTabBar shows it instead of underlining.
     static QString escapeMnemonic(const QString& text);
 
+    // The next or previous card (step 1 or -1), round the three; the focus
+    // follows onto the new card when it was on the old one.
+    void switchCard(int step);
+
 signals:
-    // A double-click on the tab row or on a free part of a page.
+    // A double-click on the tab row or on a free part of a page, or its
+    // keyboard twin on the tab row (F2, the context-menu key).
     void doubleClicked();
 
 protected:

@@ -2,10 +2,20 @@
 
 #include <QIcon>
 #include <QObject>
-#include <QSystemTrayIcon>
+#include <memory>
+
+class DesktopNotifier;
+class QSystemTrayIcon;
+class StatusNotifierItem;
+class TrayMenu;
 
 // `ZTray1`: one icon in the notification area with a display switch, a tip
-// text and an activation event (a single click or a double-click on the icon).
+// text, an activation event (a single click or a double-click on the icon)
+// and a context menu.
+//
+// On desktops whose tray speaks D-Bus the icon is a StatusNotifierItem that
+// follows the tray as it comes and goes; elsewhere (an XEmbed tray on X11,
+// Windows) it is Qt's own tray icon.
 class TrayIcon : public QObject
 {
     Q_OBJECT
@@ -13,18 +23,28 @@ public:
     static inline const QString designTip = QStringLiteral("öffnen MIRTAL Pindelfenster");
 
     explicit TrayIcon(const QIcon& icon, QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    // The icon's context menu; "Öffnen" raises the activation event.
+    TrayMenu* menu() const { return m_menu.get(); }
 
     // While true the icon is in the notification area; if no tray is there
     // yet, it appears as soon as one does.
     void setDisplay(bool on);
-    bool display() const { return m_icon.isVisible(); }
+    bool display() const { return m_display; }
 
     // Setting the tip it already shows is skipped: on desktops whose tray
     // speaks D-Bus every change is a message to the panel.
     void setTipText(const QString& tip);
-    QString tipText() const { return m_icon.toolTip(); }
+    QString tipText() const { return m_tip; }
 
+    // Some tray is there on this desktop.
     static bool isTrayAvailable();
+    // The icon is on screen in a tray, so a hidden window can be brought back.
+    bool isInTray() const;
+
+    // A message from the icon; where the desktop cannot show one, a message
+    // box says it instead.
     void showMessage(const QString& title, const QString& text);
 
 signals:
@@ -32,5 +52,13 @@ signals:
     void activationEvent(int argument);
 
 private:
-    QSystemTrayIcon m_icon;
+    void updateSystemIcon();
+    void showMessageBox(const QString& title, const QString& text);
+
+    std::unique_ptr<TrayMenu> m_menu; // outlives the icons that show it
+    std::unique_ptr<QSystemTrayIcon> m_systemIcon;
+    StatusNotifierItem* m_item = nullptr;
+    DesktopNotifier* m_notifier = nullptr;
+    QString m_tip = designTip;
+    bool m_display = false;
 };

@@ -49,11 +49,15 @@ wait_until() {
     done
 }
 
-# desktop_start [--no-tray]: Xvfb, and icewm with its tray unless --no-tray.
+# desktop_start [--no-tray | --no-taskbar]: Xvfb (XVFB_PID), and icewm with
+# its tray; with --no-tray no window manager at all, with --no-taskbar icewm
+# without task bar and tray (a panel may bring one).
 desktop_start() {
     local fifo="$E2E_TMP/display"
+    rm -f "$fifo" # a test may start a second desktop after the first
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
-    _pids+=($!)
+    XVFB_PID=$!
+    _pids+=("$XVFB_PID")
     wait_until 10 test -s "$fifo" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$fifo")"
     if [[ "${1:-}" != "--no-tray" ]]; then
@@ -61,11 +65,121 @@ desktop_start() {
         mkdir -p "$E2E_TMP/wmhome/.icewm"
         printf 'TaskBarShowClock=0\nTaskBarShowCPUStatus=0\nTaskBarShowNetStatus=0\nTaskBarShowMailboxStatus=0\nTaskBarShowMEMStatus=0\n' \
             >"$E2E_TMP/wmhome/.icewm/preferences"
+        [[ "${1:-}" == "--no-taskbar" ]] && printf 'ShowTaskBar=0\nTaskBarShowTray=0\n' >>"$E2E_TMP/wmhome/.icewm/preferences"
         HOME="$E2E_TMP/wmhome" icewm >/dev/null 2>&1 &
         _pids+=($!)
-        "$TRAY_PROBE" 15 || fail "icewm's tray did not appear"
+        if [[ "${1:-}" == "--no-taskbar" ]]; then
+            wait_until 10 _wm_running || fail "icewm did not start"
+        else
+            "$TRAY_PROBE" 15 || fail "icewm's tray did not appear"
+        fi
     fi
 }
+_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# A D-Bus tray as Xfce has it: xfce4-panel with only its status tray plugin,
+# which is the StatusNotifierWatcher and a host. Needs session_bus_start;
+# PANEL_PID is the panel's pid.
+panel_start() {
+    local conf="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+    mkdir -p "$conf"
+    cat >"$conf/xfce4-panel.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=8;x=640;y=780"/>
+      <property name="size" type="uint" value="30"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+    xfce4-panel --disable-wm-check >>"$E2E_TMP/panel.log" 2>&1 &
+    PANEL_PID=$!
+    _pids+=("$PANEL_PID")
+    wait_until 15 dbus_tray_up || fail "xfce4-panel's tray did not appear on the bus"
+}
+dbus_tray_up() {
+    gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher IsStatusNotifierHostRegistered \
+        2>/dev/null | grep -q true
+}
+panel_stop() {
+    kill "$PANEL_PID" 2>/dev/null || true
+    wait "$PANEL_PID" 2>/dev/null || true
+}
+
+# The items the D-Bus tray has, one per line ("SERVICE/PATH" or "SERVICE").
+tray_items() {
+    gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems \
+        2>/dev/null | grep -o "'[^']*'" | tr -d "'"
+}
+# The bus name of the program's item, once the tray has it.
+orbo_item() { tray_items | grep -m1 "StatusNotifierItem-$ORBO_PID-" | cut -d/ -f1; }
+
+# weston_start: a Wayland compositor without a tray, in a window of the X
+# server, for the program to run on with QT_QPA_PLATFORM=wayland.
+weston_start() {
+    weston --backend=x11-backend.so --use-pixman --width=1280 --height=800 --socket=wl-test --idle-time=0 --debug \
+        >>"$E2E_TMP/weston.log" 2>&1 &
+    WESTON_PID=$!
+    _pids+=("$WESTON_PID")
+    wait_until 10 test -S "$XDG_RUNTIME_DIR/wl-test" || fail "weston did not start"
+}
+
+# What weston shows: its scene graph, read through its debug protocol.
+_weston_scene() { timeout 5 weston-debug scene-graph 2>/dev/null; }
+# The program's window is a toplevel view on screen.
+wayland_window_shown() { _weston_scene | grep -q "role xdg_toplevel, PID $ORBO_PID,"; }
+wayland_window_gone() { ! wayland_window_shown; }
+# _wayland_click X Y: a click at X, Y from the window's top left corner (or,
+# for a negative X, from its top right), through weston's window on the X
+# server.
+_wayland_click() {
+    local place left right top output x
+    place=$(_weston_scene | grep -A1 "role xdg_toplevel, PID $ORBO_PID," | grep 'position:')
+    left=$(sed -n 's/.*position: (\([0-9-]*\), [0-9-]*).*/\1/p' <<<"$place")
+    right=$(sed -n 's/.*-> (\([0-9-]*\), [0-9-]*).*/\1/p' <<<"$place")
+    top=$(sed -n 's/.*position: ([0-9-]*, \([0-9-]*\)).*/\1/p' <<<"$place")
+    output=$(xwininfo -root -tree | awk '/"Weston Compositor/ {print $1; exit}')
+    ((x = $1 < 0 ? right + $1 : left + $1))
+    xdotool mousemove --window "$output" "$x" $((top + $2)) click 1
+}
+# The close button of the window's own (client-side) frame.
+wayland_close_window() { _wayland_click -18 14; }
+# Into card 1's content box, below the frame's title and the tab row.
+wayland_click_content() { _wayland_click 60 70; }
+
+# session_bus_start: a private D-Bus session bus for the program and
+# everything after it, instead of none.
+session_bus_start() {
+    local pid
+    { read -r DBUS_SESSION_BUS_ADDRESS; read -r pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 --nopidfile)
+    export DBUS_SESSION_BUS_ADDRESS
+    _pids+=("$pid")
+}
+
+# a11y_start: the accessibility bus in the session bus, switched on as a
+# desktop does when the user turns a screen reader on; programs started
+# with QT_ACCESSIBILITY=1 then show on it.
+a11y_start() {
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+    _pids+=($!)
+    wait_until 10 _a11y_bus || fail "the accessibility bus did not start"
+    gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled "<true>" >/dev/null
+}
+_a11y_bus() { gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress >/dev/null 2>&1; }
 
 # orbo_start: starts the program in the background; ORBO_PID is its pid.
 orbo_start() {
@@ -92,10 +206,14 @@ main_window_id() {
     return 1
 }
 
+# Popups (the tray menu) are transient for another window.
+_is_popup() { xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | grep -q 'window id'; }
+
 tray_icon_id() {
     local id
     for id in $(xdotool search --all --pid "$ORBO_PID" 2>/dev/null); do
         _is_main_window "$id" && continue
+        _is_popup "$id" && continue
         xprop -id "$id" _XEMBED_INFO 2>/dev/null | grep -q '=' && { echo "$id"; return 0; }
     done
     return 1
@@ -118,6 +236,35 @@ window_area() {
         awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {h=$NF}
              END {print x, y, w, h}'
 }
+
+# The tray icon's context menu while it is open.
+menu_is_open() {
+    local id
+    for id in $(xdotool search --all --onlyvisible --pid "$ORBO_PID" 2>/dev/null); do
+        _is_popup "$id" && ! _is_main_window "$id" && return 0
+    done
+    return 1
+}
+
+# Opens the tray icon's menu with a right click. A click that comes while a
+# menu that just closed still holds the pointer is lost, so it clicks again.
+menu_open() {
+    local id try
+    id=$(tray_icon_id) || fail "no tray icon"
+    for try in 1 2 3; do
+        xdotool mousemove --window "$id" 12 12 click 3
+        wait_until 1 menu_is_open && return 0
+    done
+    fail "a right click on the tray icon opened no menu"
+}
+
+# menu_choose KEY...: opens the tray icon's menu and chooses with the keyboard.
+menu_choose() {
+    menu_open
+    xdotool key "$@"
+    wait_until 5 _menu_is_closed || fail "the menu stayed open"
+}
+_menu_is_closed() { ! menu_is_open; }
 
 window_caption() { xprop -id "$(main_window_id)" _NET_WM_NAME | sed -e 's/^[^"]*"//' -e 's/"$//'; }
 

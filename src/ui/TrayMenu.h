@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QMenu>
+
+// The tray icon's context menu: "Öffnen" (as activating the icon), "Mit der
+// Anmeldung starten" (checked while the program starts at login), a
+// separator, "Beenden".
+class TrayMenu : public QMenu
+{
+    Q_OBJECT
+public:
+    explicit TrayMenu(QWidget* parent = nullptr);
+
+    QAction* openAction() const { return m_open; }
+    QAction* autostartAction() const { return m_autostart; }
+    QAction* quitAction() const { return m_quit; }
+
+signals:
+    void openChosen();
+    void quitChosen();
+    // Starting at login could not be switched; the message names the cause.
+    void failed(const QString& message);
+
+private:
+    void switchAutostart(bool on);
+
+    QAction* m_open;
+    QAction* m_autostart;
+    QAction* m_quit;
+};
