@@ -13,7 +13,10 @@ QString KeptLineBreaks::load(const QString& stored)
 {
     m_forms.clear();
     m_otherThanLf = 0;
-    m_placesKnown = true;
+    // Only LFs: the text is shown as it is, and no break needs telling apart.
+    m_placesKnown = stored.contains(QLatin1Char('\r'));
+    if (!m_placesKnown)
+        return stored;
     QString shown;
     shown.reserve(stored.size());
     for (qsizetype i = 0; i < stored.size(); ++i) {
