@@ -11,11 +11,7 @@ seed_and_show() {
     store_set Pindel1 "Eins"
     store_set Pindel3 "Zwei"
     store_set Pindel4 "Drei"
-    orbo_start
-    wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
-    click_tray
-    wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-    wait_until 5 window_is_active || fail "the window did not become active"
+    start_shown
 }
 
 outside_change_is_not_reverted() {
@@ -80,11 +76,7 @@ file_size_limit_refuses_instead_of_ending() {
 # of them.
 line_breaks_outside_an_edit_are_kept() {
     store_set Pindel1 $'alpha\r\nbeta\rgamma\ndelta'
-    orbo_start
-    wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
-    click_tray
-    wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-    wait_until 5 window_is_active || fail "the window did not become active"
+    start_shown
     type_into_card 1 "X"
     close_window
     wait_until 5 window_is_hidden || fail "close did not hide the window"

@@ -10,11 +10,7 @@ source "$(dirname "$0")/lib.sh"
 seed_and_show() {
     store_set Pindel1 "Notiz eins"
     store_set Pindel3 "Notiz zwei"
-    orbo_start
-    wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
-    click_tray
-    wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-    wait_until 5 window_is_active || fail "the window did not become active"
+    start_shown
 }
 
 unreadable_note_is_not_written_over() {

@@ -384,3 +384,12 @@ run_cases() {
         : >"$E2E_TMP/orbo.log"
     done
 }
+
+# start_shown: starts the program and opens its window with a tray click.
+start_shown() {
+    orbo_start
+    wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
+    click_tray
+    wait_until 5 window_is_viewable || fail "a tray click did not show the window"
+    wait_until 5 window_is_active || fail "the window did not become active"
+}
