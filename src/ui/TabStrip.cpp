@@ -130,7 +130,7 @@ QString TabStrip::escapeMnemonic(const QString& text)
 void TabStrip::setRowHeight(int pixels)
 {
     m_row->setRowHeight(pixels);
-    resizeEvent(nullptr);
+    layOutChildren();
 }
 
 void TabStrip::switchCard(int step)
@@ -160,16 +160,22 @@ void TabStrip::showCurrentPage()
     }
 }
 
-void TabStrip::resizeEvent(QResizeEvent*)
+void TabStrip::layOutChildren()
 {
     for (QWidget* page : m_pages)
         page->setGeometry(rect());
     m_row->setGeometry(0, 0, width(), m_row->height());
 }
 
+void TabStrip::resizeEvent(QResizeEvent*)
+{
+    layOutChildren();
+}
+
 void TabStrip::paintEvent(QPaintEvent*)
 {
-    TabRow* row = tabRow();
+    // The tabs are in by now: the window puts them in before its first show.
+    TabRow* row = m_row;
     QStylePainter painter(this);
     QStyleOptionTabWidgetFrame frame;
     frame.initFrom(this);

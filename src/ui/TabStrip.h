@@ -75,6 +75,7 @@ protected:
 
 private:
     void showCurrentPage();
+    void layOutChildren();
 
     TabRow* m_row;
     std::array<QWidget*, tabCount> m_pages{};
