@@ -49,7 +49,7 @@ deleted_folder_is_made_again() {
     rm -rf "$(dirname "$STORE")"
     type_into_card 1 " nach dem Löschen"
     wait_until 5 test -f "$STORE" || fail "the store was not made again"
-    wait_until 5 stored_is Pindel1 "Eins nach dem Löschen" || fail "typing after the deletion was lost"
+    wait_until 5 stored_is Pindel1 "Eins nach dem Löschen" || fail "typing after the deletion was lost: '$(store_value Pindel1)'"
     [[ "$(store_value Pindel4)" == "Drei" ]] || fail "card 3 was not carried into the new store"
     [[ "$(stat -c %a "$(dirname "$STORE")")" == 700 ]] || fail "the new folder is not private"
     wait_until 5 orbo_log_has "verschwunden" || fail "the user was not told"

@@ -363,12 +363,19 @@ type_into_card() {
 # stored_is KEY VALUE: the store holds exactly VALUE under KEY (for wait_until).
 stored_is() { [[ "$(store_value "$1")" == "$2" ]]; }
 
+# The program refills the window once it has become active, which the window
+# manager reports before the program has handled it; a refill puts the
+# cursor back at the start, so typing waits until it is done. Nothing the
+# test can see marks its end, hence a pause.
+settle_after_activation() { sleep 0.5; }
+
 # show_again: brings the window back as a second start does (a tray balloon
 # telling of a failure may cover the tray icon for a few seconds).
 show_again() {
     timeout 15 "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 || fail "the second start ended with status $?"
     wait_until 5 window_is_viewable || fail "the window did not come back"
     wait_until 5 window_is_active || fail "the window did not become active"
+    settle_after_activation
 }
 
 # run_cases NAME...: runs each case (a function) on its own store and
@@ -392,4 +399,5 @@ start_shown() {
     click_tray
     wait_until 5 window_is_viewable || fail "a tray click did not show the window"
     wait_until 5 window_is_active || fail "the window did not become active"
+    settle_after_activation
 }
