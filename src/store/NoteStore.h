@@ -2,10 +2,12 @@
 
 #include "core/StepFailure.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <optional>
 #include <utility>
+#include <vector>
 
 // The store refused a read or a write. The message names the key, the file and
 // the cause, ready to be shown to the user.
@@ -21,6 +23,15 @@ enum class NoteSaveOutcome {
     KeptOutsideChange,    // another program changed the note and the user had not edited it: left as it is
     WonOverOutsideChange, // the user's edit replaced another program's change, which went into the backup
                           // first
+};
+
+// One earlier version of a note or title that the store keeps.
+struct NoteVersion
+{
+    qint64 id = 0;
+    QDateTime savedAt; // UTC; invalid when the store holds no readable time
+    qsizetype length = 0; // characters
+    QString firstLine;    // its first line, cut short when long
 };
 
 // The per-user store of notes, titles and window geometry: text values under
@@ -49,6 +60,15 @@ public:
     // read or wrote the note: then an unedited note is left alone, and an
     // edited one wins after what it replaces was copied to the backup.
     NoteSaveOutcome saveNote(const QString& key, const QString& text, bool userEdited);
+
+    // The earlier versions kept of a note or title, newest first.
+    virtual std::vector<NoteVersion> versions(const QString& key) = 0;
+    // The whole text of one version; nothing when it is no longer kept.
+    virtual std::optional<QString> versionText(qint64 id) = 0;
+    // Keeps text as a version of key now, whatever the rules for saves would
+    // say: what a restore replaces must be there to go back to. Nothing is
+    // added when it equals the newest version.
+    virtual void keepVersion(const QString& key, const QString& text) = 0;
 
     // Keys match as SQLite's NOCASE matches them: ASCII letters only.
     static QString foldKey(const QString& key);

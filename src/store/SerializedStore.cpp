@@ -3,7 +3,6 @@
 #include "core/HandlerSteps.h"
 
 #include <QPointer>
-#include <future>
 
 SerializedStore::SerializedStore(NoteStore& inner) : m_inner(inner), m_worker([this] { work(); }) {}
 
@@ -53,29 +52,27 @@ void SerializedStore::waitUntilIdle()
 
 QString SerializedStore::read(const QString& key, const QString& defaultValue)
 {
-    std::promise<QString> result;
-    enqueue([&] {
-        try {
-            result.set_value(m_inner.read(key, defaultValue));
-        } catch (...) {
-            result.set_exception(std::current_exception());
-        }
-    });
-    return result.get_future().get();
+    return inTurn([&] { return m_inner.read(key, defaultValue); });
 }
 
 void SerializedStore::write(const QString& key, const QString& value)
 {
-    std::promise<void> result;
-    enqueue([&] {
-        try {
-            m_inner.write(key, value);
-            result.set_value();
-        } catch (...) {
-            result.set_exception(std::current_exception());
-        }
-    });
-    result.get_future().get();
+    inTurn([&] { m_inner.write(key, value); });
+}
+
+std::vector<NoteVersion> SerializedStore::versions(const QString& key)
+{
+    return inTurn([&] { return m_inner.versions(key); });
+}
+
+std::optional<QString> SerializedStore::versionText(qint64 id)
+{
+    return inTurn([&] { return m_inner.versionText(id); });
+}
+
+void SerializedStore::keepVersion(const QString& key, const QString& text)
+{
+    inTurn([&] { m_inner.keepVersion(key, text); });
 }
 
 SaveResult SerializedStore::run(const std::vector<StoreWrite>& writes)
@@ -99,9 +96,7 @@ SaveResult SerializedStore::run(const std::vector<StoreWrite>& writes)
 
 SaveResult SerializedStore::save(std::vector<StoreWrite> writes)
 {
-    std::promise<SaveResult> result;
-    enqueue([&] { result.set_value(run(writes)); });
-    return result.get_future().get();
+    return inTurn([&] { return run(writes); });
 }
 
 void SerializedStore::saveInBackground(std::vector<StoreWrite> writes, QObject* context, Done done)

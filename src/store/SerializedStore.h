@@ -6,9 +6,11 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 // One write of a save: a note's text (saved by NoteStore::saveNote, never over
@@ -64,10 +66,37 @@ public:
     // thread afterwards, unless context is gone by then.
     void saveInBackground(std::vector<StoreWrite> writes, QObject* context, Done done);
 
+    // Earlier versions of notes and titles (see NoteStore).
+    std::vector<NoteVersion> versions(const QString& key);
+    std::optional<QString> versionText(qint64 id);
+    void keepVersion(const QString& key, const QString& text);
+
     // Returns once everything queued so far has run.
     void waitUntilIdle();
 
 private:
+    // Runs job on the worker in its turn and hands back its result or what
+    // it threw.
+    template <typename Job>
+    auto inTurn(Job job) -> decltype(job())
+    {
+        using Result = decltype(job());
+        std::promise<Result> result;
+        enqueue([&] {
+            try {
+                if constexpr (std::is_void_v<Result>) {
+                    job();
+                    result.set_value();
+                } else {
+                    result.set_value(job());
+                }
+            } catch (...) {
+                result.set_exception(std::current_exception());
+            }
+        });
+        return result.get_future().get();
+    }
+
     SaveResult run(const std::vector<StoreWrite>& writes);
     void enqueue(std::function<void()> job);
     void work();

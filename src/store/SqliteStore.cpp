@@ -364,3 +364,15 @@ void SqliteStore::put(const QString& key, const QString& value)
     m_backupPending = false;
     m_known.insert(folded, value);
 }
+
+std::vector<NoteVersion> SqliteStore::versions(const QString&)
+{
+    return {};
+}
+
+std::optional<QString> SqliteStore::versionText(qint64)
+{
+    return std::nullopt;
+}
+
+void SqliteStore::keepVersion(const QString&, const QString&) {}

@@ -44,6 +44,10 @@ public:
     // How long a write waits for another program's lock before it fails.
     static constexpr int busyTimeoutMs = 1000;
 
+    std::vector<NoteVersion> versions(const QString& key) override;
+    std::optional<QString> versionText(qint64 id) override;
+    void keepVersion(const QString& key, const QString& text) override;
+
 protected:
     std::optional<QString> fetch(const QString& key) override;
     void put(const QString& key, const QString& value) override;

@@ -7,8 +7,10 @@
 #include <QStringList>
 
 // A store in memory that records every read and write in order ("read Top",
-// "write top", "backup" before another program's change is written over)
-// and refuses the keys it is told to refuse. Keys are matched without regard
+// "write top", "backup" before another program's change is written over,
+// "keep Pindel1" for a version kept) and refuses the keys it is told to
+// refuse. Versions are kept only when asked (keepVersion, addVersion), never
+// by a write. Keys are matched without regard
 // to case, as in the real store. set() changes a value as another program
 // would.
 class RecordingStore final : public NoteStore
@@ -22,6 +24,13 @@ public:
     void refuse(const QString& key) { m_refused.insert(key.toLower()); }
     void refuseNothing() { m_refused.clear(); }
 
+    // A version as if kept earlier; returns its id.
+    qint64 addVersion(const QString& key, const QString& text, const QDateTime& savedAt);
+
+    std::vector<NoteVersion> versions(const QString& key) override;
+    std::optional<QString> versionText(qint64 id) override;
+    void keepVersion(const QString& key, const QString& text) override;
+
     QStringList log;
 
 protected:
@@ -31,6 +40,15 @@ protected:
     void keepCopyBeforeOverwrite(const QString& key) override;
 
 private:
+    struct Kept
+    {
+        qint64 id;
+        QString key; // lower case
+        QString text;
+        QDateTime savedAt;
+    };
+
     QMap<QString, QString> m_values;
+    std::vector<Kept> m_versions; // oldest first
     QSet<QString> m_refused;
 };

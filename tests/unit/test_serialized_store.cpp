@@ -16,6 +16,10 @@ public:
     std::promise<void> entered;
     std::shared_future<void> gate;
 
+    std::vector<NoteVersion> versions(const QString& key) override { return inner.versions(key); }
+    std::optional<QString> versionText(qint64 id) override { return inner.versionText(id); }
+    void keepVersion(const QString& key, const QString& text) override { inner.keepVersion(key, text); }
+
 protected:
     std::optional<QString> fetch(const QString& key) override
     {
@@ -30,8 +34,6 @@ protected:
         inner.write(key, value);
     }
     void keepCopyBeforeOverwrite(const QString&) override {}
-
-private:
 };
 
 std::vector<StoreWrite> plain(std::initializer_list<std::pair<const char*, QString>> pairs)
