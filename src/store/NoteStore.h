@@ -29,7 +29,7 @@ enum class NoteSaveOutcome {
 struct NoteVersion
 {
     qint64 id = 0;
-    QDateTime savedAt; // UTC; invalid when the store holds no readable time
+    QDateTime savedAt;    // UTC; invalid when the store holds no readable time
     qsizetype length = 0; // characters
     QString firstLine;    // its first line, cut short when long
 };

@@ -77,8 +77,7 @@ public:
 private:
     // Runs job on the worker in its turn and hands back its result or what
     // it threw.
-    template <typename Job>
-    auto inTurn(Job job) -> decltype(job())
+    template <typename Job> auto inTurn(Job job) -> decltype(job())
     {
         using Result = decltype(job());
         std::promise<Result> result;

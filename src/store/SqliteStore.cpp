@@ -1,8 +1,10 @@
 #include "store/SqliteStore.h"
 
+#include "core/StoreKeys.h"
 #include "platform/PrivateFiles.h"
 #include "store/StoreRecovery.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,10 +24,21 @@ const char* const kSelect = "SELECT value FROM settings "
 const char* const kUpsert = "INSERT INTO settings (application, section, key, value) VALUES (?1, ?2, ?3, ?4) "
                             "ON CONFLICT (application, section, key) DO UPDATE SET value = excluded.value";
 
+bool isVersioned(const QString& foldedKey)
+{
+    for (const QString& key : {StoreKeys::content1, StoreKeys::content2, StoreKeys::content3,
+                               StoreKeys::title1, StoreKeys::title2, StoreKeys::title3}) {
+        if (NoteStore::foldKey(key) == foldedKey)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 SqliteStore::SqliteStore(QString path, QString application, QString section)
-    : m_path(std::move(path)), m_application(application.toUtf8()), m_section(section.toUtf8())
+    : m_path(std::move(path)), m_application(application.toUtf8()), m_section(section.toUtf8()),
+      m_history(m_application, m_section), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
 {
 }
 
@@ -62,6 +75,7 @@ bool SqliteStore::openConnection(QString* error)
 
 void SqliteStore::closeConnection()
 {
+    m_history.forgetWhatIsKnown();
     m_select.finalize();
     m_upsert.finalize();
     m_dataVersion.finalize();
@@ -242,6 +256,12 @@ bool SqliteStore::replaceDamagedFile(const QString& cause, QString* error)
     else
         told +=
             QStringLiteral(" %1 lesbare Einträge wurden in eine neue Notizdatei übernommen.").arg(carried);
+    const int versions =
+        StoreRecovery::carryVersionsInto(m_db.get(), StoreRecovery::readableVersions(movedTo), &carryError);
+    if (versions < 0)
+        told += QStringLiteral(" Die früheren Fassungen konnten nicht übernommen werden: %1").arg(carryError);
+    else if (versions > 0)
+        told += QStringLiteral(" %1 frühere Fassungen wurden übernommen.").arg(versions);
     notice(told);
     return true;
 }
@@ -266,6 +286,7 @@ void SqliteStore::forgetKnownValuesIfChangedElsewhere()
     }
     if (version < 0 || version != m_knownVersion) {
         m_known.clear();
+        m_history.forgetWhatIsKnown();
         m_knownVersion = version;
     }
 }
@@ -285,6 +306,11 @@ std::optional<QString> SqliteStore::fetch(const QString& key)
     if (const auto known = m_known.constFind(foldKey(key)); known != m_known.cend())
         return *known;
 
+    return selectValue(key);
+}
+
+std::optional<QString> SqliteStore::selectValue(const QString& key)
+{
     const QByteArray keyUtf8 = key.toUtf8();
     SqliteStatement::Use use(m_select);
     m_select.bindText(1, m_application);
@@ -293,11 +319,8 @@ std::optional<QString> SqliteStore::fetch(const QString& key)
     const int rc = sqlite3_step(m_select.get());
     if (rc == SQLITE_DONE)
         return std::nullopt;
-    if (rc != SQLITE_ROW) {
-        const QString cause = m_db.errorMessage();
-        closeAfterFailure(rc);
-        throw StoreError(failure(QStringLiteral("Lesen"), key, cause));
-    }
+    if (rc != SQLITE_ROW)
+        refuse(QStringLiteral("Lesen"), key, rc);
     if (sqlite3_column_type(m_select.get(), 0) == SQLITE_NULL)
         throw StoreError(failure(QStringLiteral("Lesen"), key, QStringLiteral("der Wert fehlt (NULL)")));
     // Text with its byte length, so embedded NULs survive; a number or a blob
@@ -320,9 +343,76 @@ void SqliteStore::keepCopyBeforeOverwrite(const QString& key)
                                    "gelang nicht: %2")
                         .arg(QDir::toNativeSeparators(backupPath()), error)));
     m_backupPending = false;
+    m_forceVersionOf = foldKey(key);
     notice(QStringLiteral("„%1“ wurde außerhalb von Pindel geändert, während Sie die Notiz bearbeitet "
                           "haben. Ihre Fassung ist gespeichert; die andere liegt in der Sicherung %2.")
                .arg(key, QDir::toNativeSeparators(backupPath())));
+}
+
+void SqliteStore::refuse(const QString& what, const QString& key, int rc)
+{
+    const QString cause = m_db.errorMessage();
+    closeAfterFailure(rc);
+    throw StoreError(failure(what, key, cause));
+}
+
+template <typename Work> void SqliteStore::inTransaction(const QString& key, Work work)
+{
+    if (!m_db.exec("BEGIN IMMEDIATE"))
+        refuse(QStringLiteral("Speichern"), key, m_db.errorCode());
+    try {
+        work();
+        if (!m_db.exec("COMMIT"))
+            refuse(QStringLiteral("Speichern"), key, m_db.errorCode());
+    } catch (...) {
+        if (m_db.isOpen() && !sqlite3_get_autocommit(m_db.get()))
+            m_db.exec("ROLLBACK");
+        m_known.clear();
+        m_history.forgetWhatIsKnown();
+        throw;
+    }
+}
+
+void SqliteStore::upsert(const QString& key, const QString& value)
+{
+    const QByteArray keyUtf8 = key.toUtf8();
+    const QByteArray valueUtf8 = value.toUtf8();
+    SqliteStatement::Use use(m_upsert);
+    m_upsert.bindText(1, m_application);
+    m_upsert.bindText(2, m_section);
+    m_upsert.bindText(3, keyUtf8);
+    m_upsert.bindText(4, valueUtf8);
+    const int rc = sqlite3_step(m_upsert.get());
+    if (rc != SQLITE_DONE)
+        refuse(QStringLiteral("Speichern"), key, rc);
+}
+
+std::optional<QString> SqliteStore::keepWhatIsReplaced(const QString& key, const QString& value, bool forced)
+{
+    // Under the write lock now: what another program wrote meanwhile is what
+    // this save replaces.
+    forgetKnownValuesIfChangedElsewhere();
+    const auto known = m_known.constFind(foldKey(key));
+    const std::optional<QString> before = known != m_known.cend() ? *known : selectValue(key);
+    QString error;
+    m_db.exec("SAVEPOINT history");
+    if (m_history.keepReplaced(m_db.get(), key, before, value, forced, m_clock(), &error)) {
+        m_db.exec("RELEASE history");
+        return std::nullopt;
+    }
+    m_history.forgetWhatIsKnown();
+    // A history table of another shape, or no room for a large version, must
+    // not cost the note its save: that part is undone and the save goes on.
+    // Damage and I/O errors fail the save, as they would fail the note.
+    const int rc = m_db.errorCode();
+    const int primary = rc & 0xff;
+    const bool goOn = primary == SQLITE_ERROR || primary == SQLITE_CONSTRAINT || primary == SQLITE_TOOBIG ||
+                      primary == SQLITE_MISMATCH || primary == SQLITE_FULL;
+    if (!goOn || sqlite3_get_autocommit(m_db.get()))
+        refuse(QStringLiteral("Speichern"), key, rc);
+    m_db.exec("ROLLBACK TO history");
+    m_db.exec("RELEASE history");
+    return error;
 }
 
 void SqliteStore::put(const QString& key, const QString& value)
@@ -333,6 +423,8 @@ void SqliteStore::put(const QString& key, const QString& value)
     forgetKnownValuesIfChangedElsewhere();
 
     const QString folded = foldKey(key);
+    const bool forceVersion = m_forceVersionOf == folded;
+    m_forceVersionOf.clear();
     const auto known = m_known.constFind(folded);
     if (known != m_known.cend() && *known == value)
         return; // already on disk, and nobody else has written since
@@ -343,36 +435,62 @@ void SqliteStore::put(const QString& key, const QString& value)
     if (m_backupPending)
         backUpBeforeFirstChange();
 
-    const QByteArray keyUtf8 = key.toUtf8();
-    const QByteArray valueUtf8 = value.toUtf8();
-    int rc;
-    {
-        SqliteStatement::Use use(m_upsert);
-        m_upsert.bindText(1, m_application);
-        m_upsert.bindText(2, m_section);
-        m_upsert.bindText(3, keyUtf8);
-        m_upsert.bindText(4, valueUtf8);
-        rc = sqlite3_step(m_upsert.get());
-    }
-    if (rc != SQLITE_DONE) {
-        m_known.remove(folded);
-        const QString cause = m_db.errorMessage();
-        closeAfterFailure(rc);
-        throw StoreError(failure(QStringLiteral("Speichern"), key, cause));
+    std::optional<QString> versionFailure;
+    inTransaction(key, [&] {
+        if (isVersioned(folded))
+            versionFailure = keepWhatIsReplaced(key, value, forceVersion);
+        upsert(key, value);
+    });
+    if (versionFailure && !m_historyFailureTold) {
+        m_historyFailureTold = true;
+        notice(QStringLiteral("Frühere Fassungen von „%1“ können nicht aufbewahrt werden: %2 (%3). Die Notiz "
+                              "selbst wird weiter gespeichert.")
+                   .arg(key, *versionFailure, QDir::toNativeSeparators(m_path)));
     }
     ++m_diskWrites;
     m_backupPending = false;
     m_known.insert(folded, value);
 }
 
-std::vector<NoteVersion> SqliteStore::versions(const QString&)
+std::vector<NoteVersion> SqliteStore::versions(const QString& key)
 {
-    return {};
+    QString error;
+    if (!ensureOpen(false, &error)) {
+        if (error.isEmpty())
+            return {}; // no store yet
+        throw StoreError(failure(QStringLiteral("Lesen der früheren Fassungen von"), key, error));
+    }
+    std::vector<NoteVersion> versions;
+    if (!m_history.list(m_db.get(), key, &versions, &error))
+        throw StoreError(failure(QStringLiteral("Lesen der früheren Fassungen von"), key, error));
+    return versions;
 }
 
-std::optional<QString> SqliteStore::versionText(qint64)
+std::optional<QString> SqliteStore::versionText(qint64 id)
 {
-    return std::nullopt;
+    const QString what = QStringLiteral("Fassung %1").arg(id);
+    QString error;
+    if (!ensureOpen(false, &error)) {
+        if (error.isEmpty())
+            return std::nullopt;
+        throw StoreError(failure(QStringLiteral("Lesen"), what, error));
+    }
+    std::optional<QString> text;
+    if (!m_history.text(m_db.get(), id, &text, &error))
+        throw StoreError(failure(QStringLiteral("Lesen"), what, error));
+    return text;
 }
 
-void SqliteStore::keepVersion(const QString&, const QString&) {}
+void SqliteStore::keepVersion(const QString& key, const QString& text)
+{
+    QString error;
+    if (!ensureOpen(true, &error))
+        throw StoreError(failure(QStringLiteral("Aufbewahren einer Fassung von"), key, error));
+    if (m_backupPending)
+        backUpBeforeFirstChange();
+    inTransaction(key, [&] {
+        forgetKnownValuesIfChangedElsewhere();
+        if (!m_history.keep(m_db.get(), key, text, m_clock(), &error))
+            throw StoreError(failure(QStringLiteral("Aufbewahren einer Fassung von"), key, error));
+    });
+}

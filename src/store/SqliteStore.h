@@ -1,16 +1,19 @@
 #pragma once
 
 #include "platform/PrivateFiles.h"
+#include "store/NoteHistory.h"
 #include "store/NoteStore.h"
 #include "store/SqliteHandle.h"
 
 #include <QHash>
 #include <functional>
 
-// The note store in one SQLite database per user, in this one table:
+// The note store in one SQLite database per user, in this table:
 //   settings(application, section, key COLLATE NOCASE, value, PRIMARY KEY(...))
-// Each write is its own transaction and durable when it returns (WAL journal,
-// synchronous=FULL), so a crash leaves the old or the new value, never a mix.
+// and beside it the earlier versions of the notes and titles (NoteHistory).
+// Each write is its own transaction, together with the version it keeps, and
+// durable when it returns (WAL journal, synchronous=FULL), so a crash leaves
+// the old or the new value, never a mix.
 // The file is opened on first use and again after a failure, so a write that
 // failed because the disk was full succeeds once space is back.
 //
@@ -41,6 +44,10 @@ public:
     // How many writes reached the disk (equal values may skip it).
     int diskWrites() const { return m_diskWrites; }
 
+    // The clock versions are kept by, in milliseconds since 1970 (UTC).
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+
     // How long a write waits for another program's lock before it fails.
     static constexpr int busyTimeoutMs = 1000;
 
@@ -66,6 +73,12 @@ private:
     void notice(const QString& text) const;
     QString failure(const QString& what, const QString& key, const QString& cause) const;
     void forgetKnownValuesIfChangedElsewhere();
+    std::optional<QString> selectValue(const QString& key);
+    void upsert(const QString& key, const QString& value);
+    template <typename Work> void inTransaction(const QString& key, Work work);
+    // Nothing, or why no version could be kept (the save goes on).
+    std::optional<QString> keepWhatIsReplaced(const QString& key, const QString& value, bool forced);
+    [[noreturn]] void refuse(const QString& what, const QString& key, int rc);
 
     QString m_path;
     QByteArray m_application;
@@ -80,6 +93,12 @@ private:
     qint64 m_knownVersion = -1;
     int m_diskWrites = 0;
     NoticeSink m_noticeSink;
+    NoteHistory m_history;
+    Clock m_clock;
+    // A note whose outside change is about to be written over: what it held
+    // is kept as a version whatever the rules say.
+    QString m_forceVersionOf;
+    bool m_historyFailureTold = false;
     // Whether the store as it was at start still waits to be copied to the
     // backup: decided when the file is first opened, done before the first
     // change reaches it.

@@ -1,13 +1,16 @@
 #include "store/StoreRecovery.h"
 
 #include "platform/PrivateFiles.h"
+#include "store/NoteHistory.h"
 #include "store/SqliteHandle.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sqlite3.h>
 
@@ -115,20 +118,21 @@ QString moveAside(const QString& path, QString* error)
     return QString();
 }
 
-std::vector<Row> readableRows(const QString& path)
+namespace {
+
+// Runs read on a read-only copy of the file: the damaged file is evidence and
+// stays exactly as it is. A file cut off inside a page would show that page's
+// missing part as zeros, so the copy ends at the last whole page.
+void readFromCopy(const QString& path, const std::function<void(sqlite3*)>& read)
 {
-    // Read from a copy: the damaged file is evidence and stays exactly as it
-    // is. A file cut off inside a page would show that page's missing part
-    // as zeros, so the copy ends at the last whole page.
     const QString copy = path + QStringLiteral(".salvage");
     auto removeCopy = [&] {
         for (const char* suffix : {"", "-wal", "-shm"})
             QFile::remove(copy + QLatin1String(suffix));
     };
     removeCopy();
-    std::vector<Row> rows;
     if (!QFile::copy(path, copy))
-        return rows;
+        return;
     PrivateFiles::tightenIfPresent(copy);
     if (QFile::copy(path + QStringLiteral("-wal"), copy + QStringLiteral("-wal")))
         PrivateFiles::tightenIfPresent(copy + QStringLiteral("-wal"));
@@ -147,20 +151,56 @@ std::vector<Row> readableRows(const QString& path)
     }
     SqliteConnection connection;
     if (connection.open(copy)) {
-        sqlite3* db = connection.get();
         // Lets a truncated file be read up to where it ends, instead of
         // refusing it as a whole.
-        sqlite3_exec(db, "PRAGMA writable_schema=ON", nullptr, nullptr, nullptr);
+        sqlite3_exec(connection.get(), "PRAGMA writable_schema=ON", nullptr, nullptr, nullptr);
+        read(connection.get());
+    }
+    connection.close();
+    removeCopy();
+}
+
+} // namespace
+
+std::vector<Row> readableRows(const QString& path)
+{
+    std::vector<Row> rows;
+    readFromCopy(path, [&](sqlite3* db) {
         std::set<QByteArray> seen;
         const char* const columns = "SELECT application, section, key, value FROM settings";
         collectRows(db, columns, rows, seen);
         // A damaged page ends a scan; scanning from the other end reaches the
         // rows that lie beyond it.
         collectRows(db, (QByteArray(columns) + " ORDER BY rowid DESC").constData(), rows, seen);
-    }
-    connection.close();
-    removeCopy();
+    });
     return rows;
+}
+
+std::vector<VersionRow> readableVersions(const QString& path)
+{
+    std::vector<VersionRow> versions;
+    readFromCopy(path, [&](sqlite3* db) {
+        std::set<qint64> seen;
+        for (const char* sql : {"SELECT id, application, section, key, saved_at, value FROM history",
+                                "SELECT id, application, section, key, saved_at, value FROM history "
+                                "ORDER BY id DESC"}) {
+            SqliteStatement statement;
+            if (!statement.prepare(db, sql))
+                return;
+            sqlite3_stmt* st = statement.get();
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                if (sqlite3_column_type(st, 5) == SQLITE_NULL ||
+                    !seen.insert(sqlite3_column_int64(st, 0)).second)
+                    continue;
+                versions.push_back({sqlite3_column_int64(st, 0), columnText(st, 1), columnText(st, 2),
+                                    columnText(st, 3), columnText(st, 4), columnText(st, 5)});
+            }
+        }
+    });
+    // In the order they were kept, so that the newest stays the newest.
+    std::sort(versions.begin(), versions.end(),
+              [](const VersionRow& a, const VersionRow& b) { return a.id < b.id; });
+    return versions;
 }
 
 int carryInto(sqlite3* db, const std::vector<Row>& rows, QString* error)
@@ -180,6 +220,38 @@ int carryInto(sqlite3* db, const std::vector<Row>& rows, QString* error)
         insert.bindText(2, row.section);
         insert.bindText(3, row.key);
         insert.bindText(4, row.value);
+        ok = sqlite3_step(insert.get()) == SQLITE_DONE;
+        written += sqlite3_changes(db);
+    }
+    insert.finalize();
+    if (ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return written;
+    *error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return -1;
+}
+
+int carryVersionsInto(sqlite3* db, const std::vector<VersionRow>& versions, QString* error)
+{
+    if (versions.empty())
+        return 0;
+    SqliteStatement insert;
+    bool ok =
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
+        sqlite3_exec(db, NoteHistory::schema, nullptr, nullptr, nullptr) == SQLITE_OK &&
+        insert.prepare(db, "INSERT OR IGNORE INTO history (id, application, section, key, saved_at, value) "
+                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+    int written = 0;
+    for (const VersionRow& row : versions) {
+        if (!ok)
+            break;
+        SqliteStatement::Use use(insert);
+        sqlite3_bind_int64(insert.get(), 1, row.id);
+        insert.bindText(2, row.application);
+        insert.bindText(3, row.section);
+        insert.bindText(4, row.key);
+        insert.bindText(5, row.savedAt);
+        insert.bindText(6, row.value);
         ok = sqlite3_step(insert.get()) == SQLITE_DONE;
         written += sqlite3_changes(db);
     }

@@ -27,6 +27,13 @@ struct Row
     QByteArray application, section, key, value;
 };
 
+// One row of the history table (an earlier version of a note or title).
+struct VersionRow
+{
+    qint64 id = 0;
+    QByteArray application, section, key, savedAt, value;
+};
+
 // Moves the store file (and its -wal and -shm files) aside under a dated
 // name beside it, "store.sqlite3.damaged-YYYYMMDD-HHMMSS", leaving it exactly
 // as it was. Returns the new name, or an empty text with *error when the file
@@ -36,6 +43,12 @@ QString moveAside(const QString& path, QString* error);
 // Every row of the settings table that can still be read from the file, which
 // is opened read-only. Rows without a value are left out.
 std::vector<Row> readableRows(const QString& path);
+
+// Every earlier version that can still be read from the file, oldest first.
+std::vector<VersionRow> readableVersions(const QString& path);
+// Writes them into an open store's history in one transaction; the number
+// written, or -1 with *error.
+int carryVersionsInto(sqlite3* db, const std::vector<VersionRow>& versions, QString* error);
 
 // Writes rows into an open, empty store in one transaction; the number
 // written, or -1 with *error.

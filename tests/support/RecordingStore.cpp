@@ -42,7 +42,8 @@ std::vector<NoteVersion> RecordingStore::versions(const QString& key)
     std::vector<NoteVersion> found;
     for (auto it = m_versions.rbegin(); it != m_versions.rend(); ++it) {
         if (it->key == key.toLower())
-            found.push_back({it->id, it->savedAt, it->text.size(), it->text.section(QLatin1Char('\n'), 0, 0)});
+            found.push_back(
+                {it->id, it->savedAt, it->text.size(), it->text.section(QLatin1Char('\n'), 0, 0)});
     }
     return found;
 }

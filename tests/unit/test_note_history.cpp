@@ -1,0 +1,286 @@
+// Earlier versions of notes and titles: which saves keep one, how they thin
+// out over time and under the cap, and how the history table lives in the
+// store file beside the settings, which stay as they are.
+#include "RawDb.h"
+#include "core/VersionRules.h"
+#include "store/NoteHistory.h"
+#include "store/SqliteStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr qint64 kNow = 1'800'000'000'000 - 1'800'000'000'000 % VersionRules::dayMs; // midnight UTC
+constexpr qint64 kMinute = VersionRules::minuteMs;
+
+// "key@hours:bytes" per version, oldest (lowest id) first; "?" for an
+// unreadable time.
+std::vector<VersionRules::Kept> versionsFrom(const QString& list)
+{
+    std::vector<VersionRules::Kept> kept;
+    for (const QString& item : list.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList parts = item.split(QRegularExpression("[@:]"));
+        VersionRules::Kept k{qint64(kept.size()), parts[0], std::nullopt, parts[2].toLongLong()};
+        if (parts[1] != QLatin1String("?"))
+            k.savedAtMs = kNow - qint64(parts[1].toDouble() * VersionRules::hourMs);
+        kept.push_back(k);
+    }
+    return kept;
+}
+
+} // namespace
+
+class TestNoteHistory : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString path() const { return m_dir->filePath("MIRTAL/store.sqlite3"); }
+
+    QStringList kept(const QString& key)
+    {
+        RawDb db(path());
+        QStringList values;
+        for (int id = 1; id < 100; ++id) {
+            const QString value = db.one(QStringLiteral("SELECT value FROM history WHERE id=%1 AND key='%2'")
+                                             .arg(id)
+                                             .arg(key)
+                                             .toUtf8());
+            if (value != QLatin1String("<error>"))
+                values << value;
+        }
+        return values;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void aSaveKeepsWhatItReplacesByTheRules_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("minutesSinceNewest"); // -1: no version yet
+        QTest::addColumn<bool>("keeps");
+        const QString a(5000, 'a'), b(1001, 'b'), c(5000, 'c');
+        QTest::newRow("unchanged") << "Notiz"
+                                   << "Notiz" << 60 << false;
+        QTest::newRow("nothing to replace") << ""
+                                            << "Notiz" << -1 << false;
+        QTest::newRow("first version of a key") << "Notiz"
+                                                << "Notiz!" << -1 << true;
+        QTest::newRow("typing, within five minutes") << "Notiz"
+                                                     << "Notiz!" << 4 << false;
+        QTest::newRow("typing, five minutes on") << "Notiz"
+                                                 << "Notiz!" << 5 << true;
+        QTest::newRow("wiped") << "Eine lange Notiz"
+                               << "" << 0 << true;
+        QTest::newRow("pasted over") << "Eine lange Notiz"
+                                     << "Etwas ganz anderes" << 0 << true;
+        QTest::newRow("less than half removed") << "Eine lange Notiz"
+                                                << "Eine lange" << 0 << false;
+        QTest::newRow("1001 characters removed") << a + b + c << a + c << 0 << true;
+        QTest::newRow("1000 characters removed") << a + b.left(1000) + c << a + c << 0 << false;
+        QTest::newRow("clock set back") << "Notiz"
+                                        << "Notiz!" << -60 << true;
+    }
+    void aSaveKeepsWhatItReplacesByTheRules()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(int, minutesSinceNewest);
+        QFETCH(bool, keeps);
+        const std::optional<qint64> since =
+            minutesSinceNewest == -1 ? std::nullopt : std::optional<qint64>(minutesSinceNewest * kMinute);
+        QCOMPARE(VersionRules::keepsReplaced(before, after, since), keeps);
+    }
+
+    void versionsThinOutWithAgeAndUnderTheCap_data()
+    {
+        QTest::addColumn<QString>("versions");
+        QTest::addColumn<qint64>("cap");
+        QTest::addColumn<QList<qint64>>("removed");
+        const qint64 big = VersionRules::capBytes;
+        QTest::newRow("the last day: all stay") << "a@23.9:10 a@12:10 a@1:10 a@0:5" << big << QList<qint64>{};
+        QTest::newRow("a week: the longest of each hour")
+            << "a@30.9:10 a@30.5:20 a@30.1:10 a@29.5:10 a@0:5" << big << QList<qint64>{0, 2};
+        QTest::newRow("90 days: one a day, the later of equals")
+            << "a@245:10 a@241:10 a@200:10 a@0:5" << big << QList<qint64>{0};
+        QTest::newRow("older than 90 days: gone") << "a@2161:10 a@2000:10 a@0:5" << big << QList<qint64>{0};
+        QTest::newRow("the newest of a key stays, however old")
+            << "a@5000:10 b@0:5" << big << QList<qint64>{};
+        QTest::newRow("keys are thinned apart")
+            << "a@30.5:10 b@30.4:10 a@0:5 b@0:5" << big << QList<qint64>{};
+        QTest::newRow("the cap: oldest first")
+            << "a@5:10 a@4:10 a@3:10 a@0:10" << qint64(25) << QList<qint64>{0, 1};
+        QTest::newRow("the cap spares the newest of each key")
+            << "a@5:10 b@4:10" << qint64(5) << QList<qint64>{};
+        QTest::newRow("no readable time: kept, but first under the cap")
+            << "a@?:10 a@3000:10 a@1:10 a@0:10" << qint64(25) << QList<qint64>{0, 1};
+    }
+    void versionsThinOutWithAgeAndUnderTheCap()
+    {
+        QFETCH(QString, versions);
+        QFETCH(qint64, cap);
+        QFETCH(QList<qint64>, removed);
+        const std::vector<qint64> ids = VersionRules::toRemove(versionsFrom(versions), kNow, cap);
+        QCOMPARE(QList<qint64>(ids.begin(), ids.end()), removed);
+    }
+
+    void savesOfNotesAndTitlesKeepVersionsInTheStore()
+    {
+        SqliteStore store(path());
+        qint64 now = kNow;
+        store.setClock([&] { return now; });
+        const std::pair<int, const char*> steps[] = {
+            {0, "eins"}, {1, "eins zwei"}, {2, "eins zwei drei"},     {3, "eins zwei drei"}, {4, ""},
+            {5, "x"},    {10, "xy"},       {11, "Ganz anderer Text"},
+        };
+        for (const auto& [minute, text] : steps) {
+            now = kNow + minute * kMinute;
+            store.write("Pindel1", QString::fromUtf8(text));
+            store.write("Pindel2", QStringLiteral("Titel %1").arg(minute));
+            store.write("left", QString::number(minute)); // the window's place is no note
+        }
+        QCOMPARE(kept("Pindel1"), (QStringList{"eins", "eins zwei drei", "x", "xy"}));
+        QCOMPARE(kept("Pindel2"), (QStringList{"Titel 0", "Titel 5"})); // the first, then five minutes on
+        QCOMPARE(RawDb(path()).one("SELECT count(*) FROM history WHERE key NOT IN ('Pindel1', 'Pindel2')"),
+                 QString("0"));
+        QCOMPARE(RawDb(path()).one("SELECT saved_at FROM history ORDER BY id LIMIT 1"),
+                 NoteHistory::formatTime(kNow + kMinute));
+
+        const std::vector<NoteVersion> listed = store.versions("pindel1");
+        QCOMPARE(int(listed.size()), 4);
+        QCOMPARE(listed.front().firstLine, QString("xy")); // newest first
+        QCOMPARE(listed.front().savedAt, QDateTime::fromMSecsSinceEpoch(kNow + 11 * kMinute, Qt::UTC));
+        QCOMPARE(store.versionText(listed.back().id), std::optional<QString>("eins"));
+        QCOMPARE(store.versionText(9999), std::nullopt);
+    }
+
+    void aStoreWithoutHistoryIsReadUnchangedAndGainsItOnTheFirstWrite()
+    {
+        QDir().mkpath(QFileInfo(path()).absolutePath());
+        const QByteArray settings =
+            "CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, "
+            "key TEXT NOT NULL COLLATE NOCASE, value TEXT NOT NULL, "
+            "PRIMARY KEY (application, section, key))";
+        {
+            RawDb old(path());
+            QVERIFY(old.exec(settings));
+            QVERIFY(old.exec("INSERT INTO settings VALUES ('MIRTAL', 'MIRTAL', 'Pindel1', 'alte Notiz')"));
+        }
+        SqliteStore store(path());
+        QCOMPARE(store.read("Pindel1", ""), QString("alte Notiz"));
+        QVERIFY(store.versions("Pindel1").empty());
+        QCOMPARE(RawDb(path()).one("SELECT count(*) FROM sqlite_master WHERE name = 'history'"),
+                 QString("0"));
+
+        store.write("Pindel1", "neue Notiz");
+        QCOMPARE(kept("Pindel1"), QStringList{"alte Notiz"});
+        QCOMPARE(RawDb(path()).one("SELECT sql FROM sqlite_master WHERE name = 'settings'"),
+                 QString::fromUtf8(settings));
+    }
+
+    void aVersionLandsWithItsSaveOrNotAtAll()
+    {
+        SqliteStore store(path());
+        store.write("Pindel1", "erste Fassung");
+        store.write("Pindel1", "zweite Fassung"); // the first version; the table exists now
+        QVERIFY(RawDb(path()).exec("CREATE TRIGGER refuse BEFORE UPDATE ON settings "
+                                   "BEGIN SELECT RAISE(ABORT, 'abgelehnt'); END"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, store.write("Pindel1", ""));
+        QCOMPARE(kept("Pindel1"), QStringList{"erste Fassung"});
+        QCOMPARE(store.read("Pindel1", ""), QString("zweite Fassung"));
+    }
+
+    void aHistoryTableOfAnotherShapeDoesNotStopSaves()
+    {
+        QDir().mkpath(QFileInfo(path()).absolutePath());
+        QVERIFY(RawDb(path()).exec("CREATE TABLE history (x)"));
+        SqliteStore store(path());
+        QStringList told;
+        store.setNoticeSink([&](const QString& notice) { told << notice; });
+        store.write("Pindel1", "eins");
+        store.write("Pindel1", "");
+        store.write("Pindel1", "zwei");
+        store.write("Pindel1", "");
+        QCOMPARE(RawDb(path()).value("Pindel1"), std::optional<QByteArray>(""));
+        QCOMPARE(told.size(), 1); // told once, not at every save
+        QVERIFY(told.first().contains("Frühere Fassungen von „Pindel1“"));
+    }
+
+    void keptOnRequestOnceAndOverAnOutsideChange()
+    {
+        SqliteStore store(path());
+        store.setNoticeSink([](const QString&) {});
+        store.keepVersion("Pindel3", "getippt");
+        store.keepVersion("Pindel3", "getippt");
+        store.keepVersion("Pindel3", "");
+        QCOMPARE(kept("Pindel3"), QStringList{"getippt"});
+
+        store.write("Pindel3", "meine Notiz");
+        store.write("Pindel3", "meine Notiz!"); // within five minutes: no version
+        QVERIFY(RawDb(path()).exec("UPDATE settings SET value = 'von außen' WHERE key = 'Pindel3'"));
+        QCOMPARE(store.saveNote("Pindel3", "meine Notiz!!", true), NoteSaveOutcome::WonOverOutsideChange);
+        QCOMPARE(kept("Pindel3"), (QStringList{"getippt", "von außen"}));
+    }
+
+    void oldVersionsThinOutWhenANewOneIsKept()
+    {
+        SqliteStore store(path());
+        store.setClock([] { return kNow; });
+        store.write("Pindel1", "alt");
+        store.write("Pindel1", "neu"); // makes the table
+        RawDb db(path());
+        for (int days : {200, 100, 50, 10})
+            QVERIFY(db.exec(QStringLiteral("INSERT INTO history (application, section, key, saved_at, value) "
+                                           "VALUES ('MIRTAL', 'MIRTAL', 'Pindel1', '%1', 'vor %2 Tagen')")
+                                .arg(NoteHistory::formatTime(kNow - days * VersionRules::dayMs))
+                                .arg(days)
+                                .toUtf8()));
+        store.write("Pindel1", ""); // a wipe keeps "neu", and the thinning runs
+        QCOMPARE(kept("Pindel1"), (QStringList{"alt", "vor 50 Tagen", "vor 10 Tagen", "neu"}));
+    }
+
+    void versionsSurviveADamagedFile()
+    {
+        {
+            SqliteStore store(path());
+            store.write("Pindel1", "eins");
+            store.write("Pindel1", "");
+            store.write("Pindel4", "vier");
+            store.write("Pindel4", "");
+            RawDb db(path());
+            db.exec("BEGIN");
+            for (int i = 0; i < 2000; ++i)
+                db.exec(QStringLiteral("INSERT INTO settings VALUES ('MIRTAL', 'MIRTAL', 'k%1', '%2')")
+                            .arg(i)
+                            .arg(QString(600, QLatin1Char('z')))
+                            .toUtf8());
+            db.exec("COMMIT");
+            db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        }
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek(file.size() / 2);
+        file.write(QByteArray(3 * 65536, char(0x5a)));
+        file.close();
+
+        SqliteStore store(path());
+        QStringList told;
+        store.setNoticeSink([&](const QString& notice) { told << notice; });
+        QVERIFY(store.versions("Pindel1").size() == 1);
+        QCOMPARE(store.versionText(store.versions("Pindel4").front().id), std::optional<QString>("vier"));
+        QVERIFY(told.join("").contains("2 frühere Fassungen wurden übernommen"));
+        QCOMPARE(QFileInfo(path()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+                 QFile::Permissions());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNoteHistory)
+#include "test_note_history.moc"
