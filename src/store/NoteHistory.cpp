@@ -67,8 +67,8 @@ bool NoteHistory::learn(sqlite3* db, QString* error)
     std::vector<VersionRules::Kept> kept;
     if (exists) {
         SqliteStatement query;
-        if (!query.prepare(db, "SELECT id, key, saved_at, length(CAST(value AS BLOB)) FROM history "
-                               "WHERE application = ?1 AND section = ?2"))
+        if (!query.prepare(db,
+                           "SELECT id, key, saved_at FROM history WHERE application = ?1 AND section = ?2"))
             return refused(db, error);
         query.bindText(1, m_application);
         query.bindText(2, m_section);
@@ -76,10 +76,19 @@ bool NoteHistory::learn(sqlite3* db, QString* error)
         while ((rc = sqlite3_step(query.get())) == SQLITE_ROW) {
             kept.push_back({sqlite3_column_int64(query.get(), 0),
                             NoteStore::foldKey(columnString(query.get(), 1)),
-                            parseTime(columnString(query.get(), 2)), sqlite3_column_int64(query.get(), 3)});
+                            parseTime(columnString(query.get(), 2)), 0});
         }
         if (rc != SQLITE_DONE)
             return refused(db, error);
+        query.finalize();
+        // A version's size is in its row's header: a blob handle reads it
+        // without reading the text, which for a full history is 100 MB.
+        for (VersionRules::Kept& k : kept) {
+            sqlite3_blob* blob = nullptr;
+            if (sqlite3_blob_open(db, "main", "history", "value", k.id, 0, &blob) == SQLITE_OK)
+                k.bytes = sqlite3_blob_bytes(blob);
+            sqlite3_blob_close(blob);
+        }
     }
     m_kept = std::move(kept);
     return true;

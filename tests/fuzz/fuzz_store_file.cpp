@@ -29,6 +29,11 @@ const char* const kShapes[] = {
     "CREATE TABLE settings (application, section, key)",
     "CREATE TABLE other (x)",
     "CREATE TABLE settings (value, key, section, application) WITHOUT ROWID",
+    "CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL COLLATE "
+    "NOCASE, value TEXT NOT NULL, PRIMARY KEY (application, section, key)); "
+    "CREATE TABLE history (id INTEGER PRIMARY KEY, application, section, key COLLATE NOCASE, saved_at, "
+    "value)",
+    "CREATE TABLE settings (application, section, key, value); CREATE TABLE history (x)",
 };
 
 class Input
@@ -56,11 +61,23 @@ void buildDatabase(const QString& path, Input& in)
     sqlite3* db = nullptr;
     sqlite3_open(QFile::encodeName(path).constData(), &db);
     sqlite3_exec(db, kShapes[in.byte() % std::size(kShapes)], nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
+    sqlite3_stmt* setting = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO settings (application, section, key, value) VALUES (?1, ?2, ?3, ?4)",
-                       -1, &st, nullptr);
-    while (st && !in.empty()) {
+                       -1, &setting, nullptr);
+    // Earlier versions with any time and any value, where the shape has a
+    // history table that takes them.
+    sqlite3_stmt* version = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO history (application, section, key, value, saved_at) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5)",
+                       -1, &version, nullptr);
+    while (setting && !in.empty()) {
         const uint8_t shape = in.byte();
+        sqlite3_stmt* st = (shape & 0x80) && version ? version : setting;
+        if (st == version) {
+            const QByteArray time = in.bytes(in.byte() % 32);
+            sqlite3_bind_text(st, 5, time.constData(), int(time.size()), SQLITE_TRANSIENT);
+        }
         sqlite3_bind_text(st, 1, (shape & 1) ? "mirtal" : "MIRTAL", -1, SQLITE_STATIC);
         sqlite3_bind_text(st, 2, (shape & 2) ? "MIRTAL" : "Mirtal", -1, SQLITE_STATIC);
         QByteArray key = kKeys[in.byte() % std::size(kKeys)];
@@ -89,7 +106,8 @@ void buildDatabase(const QString& path, Input& in)
         sqlite3_step(st);
         sqlite3_reset(st);
     }
-    sqlite3_finalize(st);
+    sqlite3_finalize(setting);
+    sqlite3_finalize(version);
     sqlite3_close(db);
 }
 
@@ -132,6 +150,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         } catch (const StoreError&) {
             std::abort();
         }
+    }
+    // A wipe keeps what it replaces, whatever the history table holds; the
+    // note's save never depends on it.
+    try {
+        store.write(QStringLiteral("Pindel1"), QStringLiteral("neu"));
+        store.write(QStringLiteral("Pindel1"), QString());
+        if (!store.read(QStringLiteral("Pindel1"), QStringLiteral("default")).isEmpty())
+            std::abort();
+        for (const NoteVersion& v : store.versions(QStringLiteral("pindel1")))
+            store.versionText(v.id);
+    } catch (const StoreError&) {
     }
     return 0;
 }
