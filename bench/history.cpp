@@ -12,6 +12,7 @@
 // MS BYTES", the first save that keeps a version (it learns what the table
 // holds) and what the history holds then; "second_keeping_full MS", the next.
 //   history SIZE_BYTES MINUTES
+#include "NoteOfSize.h"
 #include "core/VersionRules.h"
 #include "store/SerializedStore.h"
 #include "store/SqliteStore.h"
@@ -26,17 +27,6 @@
 #include <vector>
 
 namespace {
-
-QString noteOfSize(qsizetype bytes)
-{
-    QString text;
-    text.reserve(bytes);
-    for (int line = 0; text.size() < bytes; ++line)
-        text += QStringLiteral("Zeile %1: Notizzettel mit etwas Text, damit sie breit ist.\n")
-                    .arg(line, 7, 10, QLatin1Char('0'));
-    text.truncate(bytes);
-    return text;
-}
 
 void printStats(const char* label, std::vector<double> ms)
 {

@@ -6,8 +6,8 @@
 // an autosave of one edited note puts into typing (every 750 ms while the
 // user types): "save MEDIAN MIN MAX". Last the
 // close handler with all three notes edited: "close MEDIAN MIN MAX".
-#include "handlers/HandlerContext.h"
 #include "app/PindelApp.h"
+#include "handlers/HandlerContext.h"
 #include "platform/ProcessSetup.h"
 #include "print/CardPrinter.h"
 #include "store/SerializedStore.h"
@@ -15,6 +15,8 @@
 #include "ui/ContentBox.h"
 #include "ui/MainWindow.h"
 #include "ui/TabStrip.h"
+
+#include "NoteOfSize.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,17 +28,6 @@
 #include <vector>
 
 namespace {
-
-QString noteOfSize(qsizetype bytes)
-{
-    QString text;
-    text.reserve(bytes);
-    for (int line = 0; text.size() < bytes; ++line)
-        text += QStringLiteral("Zeile %1: Notizzettel mit etwas Text, damit sie breit ist.\n")
-                    .arg(line, 7, 10, QLatin1Char('0'));
-    text.truncate(bytes);
-    return text;
-}
 
 void typeAt(QPlainTextEdit* box, qsizetype position, int chars, const char* label)
 {

@@ -203,23 +203,26 @@ std::vector<VersionRow> readableVersions(const QString& path)
     return versions;
 }
 
-int carryInto(sqlite3* db, const std::vector<Row>& rows, QString* error)
+namespace {
+
+// Inserts every item in one transaction, after the statements in prepare
+// (which make the table where needed); the number written, or -1 with
+// *error and nothing written.
+template <typename Item, typename Bind>
+int insertAll(sqlite3* db, const char* prepare, const char* sql, const std::vector<Item>& items, Bind bind,
+              QString* error)
 {
-    if (rows.empty())
+    if (items.empty())
         return 0;
     SqliteStatement insert;
     bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
-              insert.prepare(db, "INSERT OR IGNORE INTO settings (application, section, key, value) "
-                                 "VALUES (?1, ?2, ?3, ?4)");
+              sqlite3_exec(db, prepare, nullptr, nullptr, nullptr) == SQLITE_OK && insert.prepare(db, sql);
     int written = 0;
-    for (const Row& row : rows) {
+    for (const Item& item : items) {
         if (!ok)
             break;
         SqliteStatement::Use use(insert);
-        insert.bindText(1, row.application);
-        insert.bindText(2, row.section);
-        insert.bindText(3, row.key);
-        insert.bindText(4, row.value);
+        bind(insert, item);
         ok = sqlite3_step(insert.get()) == SQLITE_DONE;
         written += sqlite3_changes(db);
     }
@@ -231,36 +234,38 @@ int carryInto(sqlite3* db, const std::vector<Row>& rows, QString* error)
     return -1;
 }
 
+} // namespace
+
+int carryInto(sqlite3* db, const std::vector<Row>& rows, QString* error)
+{
+    return insertAll(
+        db, "", "INSERT OR IGNORE INTO settings (application, section, key, value) VALUES (?1, ?2, ?3, ?4)",
+        rows,
+        [](SqliteStatement& insert, const Row& row) {
+            insert.bindText(1, row.application);
+            insert.bindText(2, row.section);
+            insert.bindText(3, row.key);
+            insert.bindText(4, row.value);
+        },
+        error);
+}
+
 int carryVersionsInto(sqlite3* db, const std::vector<VersionRow>& versions, QString* error)
 {
-    if (versions.empty())
-        return 0;
-    SqliteStatement insert;
-    bool ok =
-        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
-        sqlite3_exec(db, NoteHistory::schema, nullptr, nullptr, nullptr) == SQLITE_OK &&
-        insert.prepare(db, "INSERT OR IGNORE INTO history (id, application, section, key, saved_at, value) "
-                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
-    int written = 0;
-    for (const VersionRow& row : versions) {
-        if (!ok)
-            break;
-        SqliteStatement::Use use(insert);
-        sqlite3_bind_int64(insert.get(), 1, row.id);
-        insert.bindText(2, row.application);
-        insert.bindText(3, row.section);
-        insert.bindText(4, row.key);
-        insert.bindText(5, row.savedAt);
-        insert.bindText(6, row.value);
-        ok = sqlite3_step(insert.get()) == SQLITE_DONE;
-        written += sqlite3_changes(db);
-    }
-    insert.finalize();
-    if (ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
-        return written;
-    *error = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    return -1;
+    return insertAll(
+        db, NoteHistory::schema,
+        "INSERT OR IGNORE INTO history (id, application, section, key, saved_at, value) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
+        versions,
+        [](SqliteStatement& insert, const VersionRow& row) {
+            sqlite3_bind_int64(insert.get(), 1, row.id);
+            insert.bindText(2, row.application);
+            insert.bindText(3, row.section);
+            insert.bindText(4, row.key);
+            insert.bindText(5, row.savedAt);
+            insert.bindText(6, row.value);
+        },
+        error);
 }
 
 bool backup(sqlite3* db, const QString& backupPath, QString* error)
