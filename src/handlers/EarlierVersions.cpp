@@ -99,6 +99,7 @@ std::optional<QString> restore(HandlerContext& ctx, VersionsWindow& view)
     const std::optional<qint64> id = view.currentVersion();
     ContentBox* box = nullptr;
     std::optional<QString> text;
+    QString replaced;
     const auto failure = HandlerSteps::stopAtFirstFailure({
         [&] {
             box = ctx.window.contentBox(card);
@@ -118,7 +119,10 @@ std::optional<QString> restore(HandlerContext& ctx, VersionsWindow& view)
             if (!text)
                 throw StepFailure(kGone);
         },
-        [&] { ctx.store.keepVersion(kCards.at(size_t(card)).contentKey, box->text()); },
+        [&] {
+            replaced = box->text();
+            ctx.store.keepVersion(kCards.at(size_t(card)).contentKey, replaced);
+        },
         [&] { box->replaceAsTyped(*text); },
         [&] { ctx.window.tabStrip()->tabRow()->setCurrentIndex(card); },
     });
@@ -130,9 +134,11 @@ std::optional<QString> restore(HandlerContext& ctx, VersionsWindow& view)
     }
     if (const auto listed = list(ctx, view))
         return listed;
-    view.setStatus(QStringLiteral("Die Fassung steht wieder in Karte %1. Der Text, den sie ersetzt hat, "
-                                  "ist als neueste Fassung aufbewahrt.")
-                       .arg(card + 1));
+    // The store keeps no empty text: there is nothing to go back to.
+    QString done = QStringLiteral("Die Fassung steht wieder in Karte %1.").arg(card + 1);
+    if (!replaced.isEmpty())
+        done += QStringLiteral(" Der Text, den sie ersetzt hat, ist als neueste Fassung aufbewahrt.");
+    view.setStatus(done);
     return std::nullopt;
 }
 

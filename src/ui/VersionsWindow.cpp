@@ -26,7 +26,10 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent)
 
 } // namespace
 
-VersionsWindow::VersionsWindow(QWidget* parent) : QDialog(parent)
+// A window of its own, not a dialog: a dialog without a parent is made
+// transient for the program as a whole, and window managers then keep it off
+// the task bar and above the notes.
+VersionsWindow::VersionsWindow(QWidget* parent) : QDialog(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("VersionsWindow"));
     setWindowTitle(QStringLiteral("Frühere Fassungen"));
