@@ -208,22 +208,27 @@ private slots:
     // the design's order for Tab and names for screen readers.
     void openedFromTheTrayMenuOrWithCtrlH_data()
     {
-        QTest::addColumn<bool>("fromTray");
-        QTest::newRow("tray menu") << true;
-        QTest::newRow("Ctrl+H") << false;
+        QTest::addColumn<QString>("from");
+        QTest::newRow("tray menu") << "tray";
+        QTest::newRow("Ctrl+H in a note") << "note";
+        QTest::newRow("Ctrl+H in a title box") << "title";
     }
     void openedFromTheTrayMenuOrWithCtrlH()
     {
-        QFETCH(bool, fromTray);
+        QFETCH(QString, from);
         AppFixture a;
         a.store.addVersion("Pindel4", "früher", QDateTime::currentDateTimeUtc());
         QVERIFY(startShown(a));
-        a.app.window().tabStrip()->tabRow()->setCurrentIndex(2);
+        MainWindow& w = a.app.window();
+        w.tabStrip()->tabRow()->setCurrentIndex(2);
+        emit w.tabStrip()->doubleClicked(); // the title panel open
         for (int twice = 0; twice < 2; ++twice) {
-            if (fromTray)
-                a.app.window().tray()->menu()->versionsAction()->trigger();
-            else
+            if (from == "tray")
+                w.tray()->menu()->versionsAction()->trigger();
+            else if (from == "note")
                 openedWithCtrlH(a, 2);
+            else
+                QTest::keyClick(w.card(2).titleBox->editor(), Qt::Key_H, Qt::ControlModifier);
         }
         VersionsWindow* view = a.app.versionsWindow();
         QVERIFY(view);
