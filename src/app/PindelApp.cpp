@@ -2,6 +2,7 @@
 
 #include "handlers/Autosave.h"
 #include "handlers/Closing.h"
+#include "handlers/EarlierVersions.h"
 #include "handlers/FocusLoss.h"
 #include "handlers/MarqueeTick.h"
 #include "handlers/Print.h"
@@ -20,6 +21,7 @@
 #include "ui/TabStrip.h"
 #include "ui/TrayIcon.h"
 #include "ui/TrayMenu.h"
+#include "ui/VersionsWindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -72,6 +74,8 @@ void PindelApp::connectHandlers()
     connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });
     connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
     connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
+    connect(w.tray()->menu(), &TrayMenu::versionsChosen, this, &PindelApp::openVersions);
+    connect(&w, &MainWindow::versionsRequested, this, &PindelApp::openVersions);
     connect(w.tray()->menu(), &TrayMenu::failed, this,
             [this](const QString& message) { m_reporter.report(message); });
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
@@ -144,6 +148,30 @@ void PindelApp::restoreFromTray()
         m_window->hide();
     }
     Restore::restore(m_context);
+}
+
+void PindelApp::openVersions()
+{
+    if (!m_versions) {
+        m_versions = std::make_unique<VersionsWindow>();
+        m_versions->setWindowIcon(m_window->windowIcon());
+        VersionsWindow* view = m_versions.get();
+        connect(view, &VersionsWindow::cardChosen, this,
+                [this, view] { report(EarlierVersions::cardChosen(m_context, *view)); });
+        connect(view, &VersionsWindow::versionChosen, this,
+                [this, view] { report(EarlierVersions::versionChosen(m_context, *view)); });
+        connect(view, &VersionsWindow::restoreRequested, this, [this, view] {
+            // Each press asks for a restore, so each failed one is told.
+            if (const auto failure = EarlierVersions::restore(m_context, *view)) {
+                m_reporter.reportEachTime(*failure);
+                return;
+            }
+            // The restored note is shown, also when the window was in the tray.
+            if (!m_window->isVisible() || m_window->isMinimized())
+                restoreFromTray();
+        });
+    }
+    report(EarlierVersions::open(m_context, *m_versions));
 }
 
 void PindelApp::onCloseRequested(QCloseEvent* event)

@@ -15,6 +15,7 @@ class SingleInstance;
 class SqliteStore;
 class MainWindow;
 class SerializedStore;
+class VersionsWindow;
 class QCloseEvent;
 
 // Builds the window and connects every handled event to its handler. It is
@@ -51,6 +52,11 @@ public:
     // Brings the window back as the tray icon's activation does.
     void restoreFromTray();
 
+    // "Frühere Fassungen…" of the tray menu and Ctrl+H: the window of
+    // earlier versions, made at its first opening and then reused.
+    void openVersions();
+    VersionsWindow* versionsWindow() const { return m_versions.get(); }
+
 private:
     void connectHandlers();
     void onCloseRequested(QCloseEvent* event);
@@ -65,6 +71,7 @@ private:
     std::unique_ptr<MainWindow> m_window;
     HandlerContext m_context;
     std::unique_ptr<Autosave> m_autosave;
+    std::unique_ptr<VersionsWindow> m_versions;
     bool m_ending = false;
     int m_exitStatus = 0;
 };

@@ -1,6 +1,7 @@
 #include "ui/ContentBox.h"
 
 #include "core/LineBreaks.h"
+#include "core/StepFailure.h"
 #include "platform/PlatformLineBreak.h"
 
 #include <QScrollBar>
@@ -135,4 +136,31 @@ void ContentBox::setText(const QString& text)
     }
     m_text = text;
     fill(e, text);
+}
+
+void ContentBox::replaceAsTyped(const QString& text)
+{
+    if (!m_loaded)
+        throw StepFailure(QStringLiteral("%1 ist gesperrt, weil seine Notiz nicht gelesen werden konnte")
+                              .arg(objectName()));
+    QPlainTextEdit* e = editor();
+    const quint64 before = m_revision;
+    QTextCursor all(e->document());
+    all.beginEditBlock();
+    all.select(QTextCursor::Document);
+    all.insertText(LineBreaks::forDisplay(text));
+    all.endEditBlock();
+    // The edit was followed with the platform's break for every inserted
+    // line; the text's own are loaded now, as a fill loads them.
+    m_shown = m_breaks.load(text);
+    if (m_revision == before) {
+        // Nothing in the editor changed (the same text again): it still
+        // counts as the user's, to be saved.
+        ++m_revision;
+        m_userEdited = true;
+        emit textChanged();
+    }
+    e->setTextCursor(QTextCursor(e->document()));
+    e->horizontalScrollBar()->setValue(0);
+    e->verticalScrollBar()->setValue(0);
 }

@@ -35,6 +35,11 @@ public:
     // Fills the box with a stored text: nothing in it counts as unsaved, and
     // the note counts as loaded.
     void setText(const QString& text);
+    // Replaces the whole text as the user would: one step for the editor's
+    // undo, and unsaved and typed until a save of it lands, so that it wins
+    // over another program's change. Its line breaks stay as given, byte for
+    // byte. Throws StepFailure for a note that is not loaded.
+    void replaceAsTyped(const QString& text);
 
     // A text taken for saving, and which state of the box it was.
     struct Snapshot

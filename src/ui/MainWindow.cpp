@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 namespace {
@@ -68,6 +69,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setMinimumSize(twipsToPixelsX(kMinWidth), twipsToPixelsY(kMinHeight));
 
     m_tray = new TrayIcon(m_imageList[1], this);
+
+    auto* versions = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(versions, &QShortcut::activated, this, &MainWindow::versionsRequested);
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));

@@ -93,6 +93,9 @@ signals:
     void activated();
     void focusLost();
     void resized();
+    // Ctrl+H: the window of earlier versions, for desktops without a tray
+    // menu and for the keyboard.
+    void versionsRequested();
 
 protected:
     bool event(QEvent* event) override;

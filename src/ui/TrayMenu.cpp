@@ -10,10 +10,12 @@ TrayMenu::TrayMenu(QWidget* parent) : QMenu(parent)
     m_open = addAction(QStringLiteral("Öffnen"));
     m_autostart = addAction(QStringLiteral("Mit der Anmeldung starten"));
     m_autostart->setCheckable(true);
+    m_versions = addAction(QStringLiteral("Frühere Fassungen…"));
     addSeparator();
     m_quit = addAction(QStringLiteral("Beenden"));
 
     connect(m_open, &QAction::triggered, this, &TrayMenu::openChosen);
+    connect(m_versions, &QAction::triggered, this, &TrayMenu::versionsChosen);
     connect(m_quit, &QAction::triggered, this, &TrayMenu::quitChosen);
     connect(m_autostart, &QAction::triggered, this, &TrayMenu::switchAutostart);
     // The entry may be changed outside the program (orbo-autostart, the

@@ -3,8 +3,8 @@
 #include <QMenu>
 
 // The tray icon's context menu: "Öffnen" (as activating the icon), "Mit der
-// Anmeldung starten" (checked while the program starts at login), a
-// separator, "Beenden".
+// Anmeldung starten" (checked while the program starts at login), "Frühere
+// Fassungen…" (the window of earlier versions), a separator, "Beenden".
 class TrayMenu : public QMenu
 {
     Q_OBJECT
@@ -13,10 +13,12 @@ public:
 
     QAction* openAction() const { return m_open; }
     QAction* autostartAction() const { return m_autostart; }
+    QAction* versionsAction() const { return m_versions; }
     QAction* quitAction() const { return m_quit; }
 
 signals:
     void openChosen();
+    void versionsChosen();
     void quitChosen();
     // Starting at login could not be switched; the message names the cause.
     void failed(const QString& message);
@@ -26,5 +28,6 @@ private:
 
     QAction* m_open;
     QAction* m_autostart;
+    QAction* m_versions;
     QAction* m_quit;
 };

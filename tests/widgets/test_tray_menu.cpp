@@ -44,9 +44,11 @@ private slots:
         QStringList texts;
         for (const QAction* a : menu.actions())
             texts << (a->isSeparator() ? QString("-") : a->text());
-        QCOMPARE(texts, QStringList({"Öffnen", "Mit der Anmeldung starten", "-", "Beenden"}));
+        QCOMPARE(texts,
+                 QStringList({"Öffnen", "Mit der Anmeldung starten", "Frühere Fassungen…", "-", "Beenden"}));
         QVERIFY(menu.autostartAction()->isCheckable());
         QVERIFY(!menu.openAction()->isCheckable() && !menu.quitAction()->isCheckable());
+        QVERIFY(!menu.versionsAction()->isCheckable());
     }
 
     // The program writes exactly the entry that orbo-autostart writes, for
@@ -167,7 +169,8 @@ private slots:
             const QVariantMap& p = entry.properties;
             seen << (p.value("type") == "separator" ? QString("-") : p.value("label").toString());
         }
-        QCOMPARE(seen, QStringList({"Öffnen", "Mit der Anmeldung starten", "-", "Beenden"}));
+        QCOMPARE(seen,
+                 QStringList({"Öffnen", "Mit der Anmeldung starten", "Frühere Fassungen…", "-", "Beenden"}));
         QCOMPARE(layout.children.at(1).properties.value("toggle-type"), QVariant("checkmark"));
         QCOMPARE(layout.children.at(1).properties.value("toggle-state"), QVariant(0));
 
@@ -180,9 +183,12 @@ private slots:
         QSignalSpy opened(&menu, &TrayMenu::openChosen);
         exporter.Event(1, "clicked", QDBusVariant(QVariant(0)), 0);
         QTRY_COMPARE(opened.size(), 1);
+        QSignalSpy versions(&menu, &TrayMenu::versionsChosen);
+        exporter.Event(3, "clicked", QDBusVariant(QVariant(0)), 0);
+        QTRY_COMPARE(versions.size(), 1);
         QSignalSpy quit(&menu, &TrayMenu::quitChosen);
-        exporter.Event(3, "clicked", QDBusVariant(QVariant(0)), 0); // the separator
-        exporter.Event(4, "hovered", QDBusVariant(QVariant(0)), 0);
+        exporter.Event(4, "clicked", QDBusVariant(QVariant(0)), 0); // the separator
+        exporter.Event(5, "hovered", QDBusVariant(QVariant(0)), 0);
         QTest::qWait(0);
         QCOMPARE(quit.size(), 0);
     }

@@ -1,0 +1,145 @@
+#include "handlers/EarlierVersions.h"
+
+#include "core/CardTable.h"
+#include "core/HandlerSteps.h"
+#include "core/StepFailure.h"
+#include "handlers/HandlerContext.h"
+#include "store/SerializedStore.h"
+#include "ui/ContentBox.h"
+#include "ui/MainWindow.h"
+#include "ui/TabStrip.h"
+#include "ui/TitleBox.h"
+#include "ui/VersionsWindow.h"
+
+namespace EarlierVersions {
+
+namespace {
+
+const QString kGone = QStringLiteral("Diese Fassung ist nicht mehr aufbewahrt.");
+
+QStringList cardTitles(MainWindow& w)
+{
+    QStringList titles;
+    for (const CardDefinition& def : kCards) {
+        const QString title = w.card(def.tabIndex).titleBox->text();
+        titles << (title.isEmpty() ? QStringLiteral("Karte %1").arg(def.tabIndex + 1) : title);
+    }
+    return titles;
+}
+
+std::vector<VersionsWindow::Entry> entries(const std::vector<NoteVersion>& versions)
+{
+    std::vector<VersionsWindow::Entry> rows;
+    rows.reserve(versions.size());
+    for (const NoteVersion& v : versions)
+        rows.push_back({v.id, v.savedAt, v.length, v.firstLine});
+    return rows;
+}
+
+void preview(HandlerContext& ctx, VersionsWindow& view)
+{
+    const auto id = view.currentVersion();
+    if (!id)
+        return;
+    const auto text = ctx.store.versionText(*id);
+    view.setPreview(text);
+    view.setStatus(text ? QString() : kGone);
+}
+
+std::optional<QString> shown(VersionsWindow& view, const std::optional<QString>& failure)
+{
+    if (failure)
+        view.setStatus(*failure);
+    return failure;
+}
+
+// The chosen card's versions, newest first and previewed. An old list is
+// gone before the store is asked, so a refusal never leaves another card's
+// versions on show.
+std::optional<QString> list(HandlerContext& ctx, VersionsWindow& view)
+{
+    view.setVersions({});
+    view.setStatus({});
+    const int card = view.currentCard();
+    const auto failure = HandlerSteps::stopAtFirstFailure({
+        [&] { view.setVersions(entries(ctx.store.versions(kCards.at(size_t(card)).contentKey))); },
+        [&] { preview(ctx, view); },
+    });
+    if (!failure)
+        return std::nullopt;
+    return shown(view, QStringLiteral("Die früheren Fassungen von Karte %1 sind nicht zu lesen: %2")
+                           .arg(card + 1)
+                           .arg(*failure));
+}
+
+} // namespace
+
+std::optional<QString> open(HandlerContext& ctx, VersionsWindow& view)
+{
+    view.setCards(cardTitles(ctx.window));
+    view.setCurrentCard(ctx.window.tabStrip()->currentIndex());
+    view.present();
+    return list(ctx, view);
+}
+
+std::optional<QString> cardChosen(HandlerContext& ctx, VersionsWindow& view)
+{
+    return list(ctx, view);
+}
+
+std::optional<QString> versionChosen(HandlerContext& ctx, VersionsWindow& view)
+{
+    const auto failure = HandlerSteps::tryStep([&] { preview(ctx, view); });
+    return shown(view, failure);
+}
+
+std::optional<QString> restore(HandlerContext& ctx, VersionsWindow& view)
+{
+    const int card = view.currentCard();
+    const std::optional<qint64> id = view.currentVersion();
+    ContentBox* box = nullptr;
+    std::optional<QString> text;
+    QString replaced;
+    const auto failure = HandlerSteps::stopAtFirstFailure({
+        [&] {
+            box = ctx.window.contentBox(card);
+            if (!id)
+                throw StepFailure(QStringLiteral("Es ist keine Fassung gewählt."));
+        },
+        [&] {
+            // A note that could not be read is locked: what it holds in the
+            // store is unknown, so nothing may be put over it.
+            if (!box->isLoaded())
+                throw StepFailure(QStringLiteral("Die Notiz der Karte konnte nicht gelesen werden und ist "
+                                                 "gesperrt, bis sie beim nächsten Öffnen des Fensters "
+                                                 "gelesen wird."));
+        },
+        [&] {
+            text = ctx.store.versionText(*id);
+            if (!text)
+                throw StepFailure(kGone);
+        },
+        [&] {
+            replaced = box->text();
+            ctx.store.keepVersion(kCards.at(size_t(card)).contentKey, replaced);
+        },
+        [&] { box->replaceAsTyped(*text); },
+        [&] { ctx.window.tabStrip()->tabRow()->setCurrentIndex(card); },
+    });
+    if (failure) {
+        return shown(view, QStringLiteral("Karte %1 bleibt unverändert, die Fassung wurde nicht "
+                                          "wiederhergestellt: %2")
+                               .arg(card + 1)
+                               .arg(*failure));
+    }
+    if (const auto listed = list(ctx, view))
+        return listed;
+    // The store keeps no empty text: there is nothing to go back to.
+    QString done = QStringLiteral("Die Fassung steht wieder in Karte %1.").arg(card + 1);
+    if (!replaced.isEmpty())
+        done += QStringLiteral(" Der Text, den sie ersetzt hat, ist als neueste Fassung aufbewahrt.");
+    view.setStatus(done);
+    return std::nullopt;
+}
+
+} // namespace EarlierVersions
