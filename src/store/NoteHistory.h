@@ -13,7 +13,8 @@ struct sqlite3;
 // store file beside the settings, which stay exactly as they are:
 //   history(id, application, section, key COLLATE NOCASE, saved_at, value)
 // saved_at is UTC in ISO 8601 with milliseconds. The table is made by the
-// first version kept, so a store that is only read is never changed.
+// first write (the store's, or the first version kept), so a store that is
+// only read is never changed.
 //
 // Every call works on the connection it is given, inside the caller's
 // transaction: a version and the save it belongs to land together or not at

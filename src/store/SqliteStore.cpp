@@ -75,6 +75,7 @@ bool SqliteStore::openConnection(QString* error)
 
 void SqliteStore::closeConnection()
 {
+    m_historyTableMade = false;
     m_history.forgetWhatIsKnown();
     m_select.finalize();
     m_upsert.finalize();
@@ -437,6 +438,12 @@ void SqliteStore::put(const QString& key, const QString& value)
 
     std::optional<QString> versionFailure;
     inTransaction(key, [&] {
+        if (!m_historyTableMade) {
+            // A store without the table gains it on the first write; one of
+            // another shape is left as it is (its versions fail, not the save).
+            m_db.exec(NoteHistory::schema);
+            m_historyTableMade = true;
+        }
         if (isVersioned(folded))
             versionFailure = keepWhatIsReplaced(key, value, forceVersion);
         upsert(key, value);

@@ -99,6 +99,7 @@ private:
     // is kept as a version whatever the rules say.
     QString m_forceVersionOf;
     bool m_historyFailureTold = false;
+    bool m_historyTableMade = false; // by this connection, if it was missing
     // Whether the store as it was at start still waits to be copied to the
     // backup: decided when the file is first opened, done before the first
     // change reaches it.

@@ -180,6 +180,8 @@ private slots:
         QCOMPARE(RawDb(path()).one("SELECT count(*) FROM sqlite_master WHERE name = 'history'"),
                  QString("0"));
 
+        store.write("left", "100"); // the first write, of no note
+        QCOMPARE(RawDb(path()).one("SELECT count(*) FROM history"), QString("0"));
         store.write("Pindel1", "neue Notiz");
         QCOMPARE(kept("Pindel1"), QStringList{"alte Notiz"});
         QCOMPARE(RawDb(path()).one("SELECT sql FROM sqlite_master WHERE name = 'settings'"),
