@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(RawDb(path()).one("SELECT count(*) FROM history WHERE key NOT IN ('Pindel1', 'Pindel2')"),
                  QString("0"));
         QCOMPARE(RawDb(path()).one("SELECT saved_at FROM history ORDER BY id LIMIT 1"),
-                 NoteHistory::formatTime(kNow + kMinute));
+                 QString("2027-01-15T00:01:00.000Z")); // UTC, ISO 8601 with milliseconds
 
         const std::vector<NoteVersion> listed = store.versions("pindel1");
         QCOMPARE(int(listed.size()), 4);
