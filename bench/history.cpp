@@ -132,6 +132,9 @@ int main(int argc, char* argv[])
         clock.start();
         store.write("Pindel1", noteOfSize(1'000'000));
         std::printf("second_keeping_full %.3f\n", clock.nsecsElapsed() / 1e6);
+        clock.start();
+        const size_t listed = store.versions("Pindel1").size();
+        std::printf("list_full %.3f %zu\n", clock.nsecsElapsed() / 1e6, listed);
     }
     return 0;
 }
