@@ -57,21 +57,30 @@ bool NoteHistory::tableExists(sqlite3* db, bool* exists, QString* error)
     return true;
 }
 
+bool NoteHistory::query(sqlite3* db, SqliteStatement& statement, const char* sql, QString* error)
+{
+    bool exists = false;
+    if (!tableExists(db, &exists, error))
+        return false;
+    if (!exists)
+        return true;
+    if (!statement.prepare(db, sql))
+        return refused(db, error);
+    statement.bindText(1, m_application);
+    statement.bindText(2, m_section);
+    return true;
+}
+
 bool NoteHistory::learn(sqlite3* db, QString* error)
 {
     if (m_kept)
         return true;
-    bool exists = false;
-    if (!tableExists(db, &exists, error))
+    SqliteStatement query;
+    if (!this->query(db, query,
+                     "SELECT id, key, saved_at FROM history WHERE application = ?1 AND section = ?2", error))
         return false;
     std::vector<VersionRules::Kept> kept;
-    if (exists) {
-        SqliteStatement query;
-        if (!query.prepare(db,
-                           "SELECT id, key, saved_at FROM history WHERE application = ?1 AND section = ?2"))
-            return refused(db, error);
-        query.bindText(1, m_application);
-        query.bindText(2, m_section);
+    if (query.isPrepared()) {
         int rc;
         while ((rc = sqlite3_step(query.get())) == SQLITE_ROW) {
             kept.push_back({sqlite3_column_int64(query.get(), 0),
@@ -178,18 +187,15 @@ bool NoteHistory::thin(sqlite3* db, qint64 nowMs, QString* error)
 bool NoteHistory::list(sqlite3* db, const QString& key, std::vector<NoteVersion>* versions, QString* error)
 {
     versions->clear();
-    bool exists = false;
-    if (!tableExists(db, &exists, error))
-        return false;
-    if (!exists)
-        return true;
     SqliteStatement query;
-    if (!query.prepare(db, "SELECT id, saved_at, length(value), substr(value, 1, 1000) FROM history "
-                           "WHERE application = ?1 AND section = ?2 AND key = ?3 ORDER BY id DESC"))
-        return refused(db, error);
+    if (!this->query(db, query,
+                     "SELECT id, saved_at, length(value), substr(value, 1, 1000) FROM history "
+                     "WHERE application = ?1 AND section = ?2 AND key = ?3 ORDER BY id DESC",
+                     error))
+        return false;
+    if (!query.isPrepared())
+        return true; // no table: no versions
     const QByteArray keyUtf8 = key.toUtf8();
-    query.bindText(1, m_application);
-    query.bindText(2, m_section);
     query.bindText(3, keyUtf8);
     int rc;
     while ((rc = sqlite3_step(query.get())) == SQLITE_ROW) {
@@ -211,17 +217,13 @@ bool NoteHistory::list(sqlite3* db, const QString& key, std::vector<NoteVersion>
 bool NoteHistory::text(sqlite3* db, qint64 id, std::optional<QString>* text, QString* error)
 {
     text->reset();
-    bool exists = false;
-    if (!tableExists(db, &exists, error))
-        return false;
-    if (!exists)
-        return true;
     SqliteStatement query;
-    if (!query.prepare(db, "SELECT value FROM history WHERE id = ?1 AND application = ?2 AND section = ?3"))
-        return refused(db, error);
-    sqlite3_bind_int64(query.get(), 1, id);
-    query.bindText(2, m_application);
-    query.bindText(3, m_section);
+    if (!this->query(db, query,
+                     "SELECT value FROM history WHERE application = ?1 AND section = ?2 AND id = ?3", error))
+        return false;
+    if (!query.isPrepared())
+        return true;
+    sqlite3_bind_int64(query.get(), 3, id);
     const int rc = sqlite3_step(query.get());
     if (rc == SQLITE_ROW)
         *text = columnString(query.get(), 0);

@@ -8,6 +8,7 @@
 #include <vector>
 
 struct sqlite3;
+class SqliteStatement;
 
 // The earlier versions of notes and titles, kept in a second table of the
 // store file beside the settings, which stay exactly as they are:
@@ -48,6 +49,10 @@ public:
 
 private:
     bool tableExists(sqlite3* db, bool* exists, QString* error);
+    // Prepares sql on the history table with ?1 and ?2 bound to this
+    // store's application and section; leaves it unprepared when there is
+    // no table yet.
+    bool query(sqlite3* db, SqliteStatement& statement, const char* sql, QString* error);
     bool learn(sqlite3* db, QString* error);
     const VersionRules::Kept* newestOf(const QString& foldedKey) const;
     bool thin(sqlite3* db, qint64 nowMs, QString* error);
