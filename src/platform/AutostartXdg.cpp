@@ -1,4 +1,5 @@
 #include "platform/Autostart.h"
+#include "platform/XdgFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,12 +14,8 @@ const QString kEntryName = QStringLiteral("orbo.desktop");
 
 QString folder()
 {
-    // As the XDG rules and scripts/autostart.sh have it: only an absolute
-    // XDG_CONFIG_HOME counts.
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || QDir::isRelativePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/autostart");
+    // As scripts/autostart.sh has it too.
+    return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("/autostart");
 }
 
 // The program as the Exec key needs it: quoted when the path holds a

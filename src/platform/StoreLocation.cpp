@@ -1,5 +1,7 @@
 #include "platform/StoreLocation.h"
 
+#include "platform/XdgFolder.h"
+
 #include <QDir>
 #include <QtGlobal>
 
@@ -12,10 +14,7 @@ QString defaultFolder()
     if (base.isEmpty())
         base = QDir::homePath() + QStringLiteral("/AppData/Roaming");
 #else
-    // The XDG rule: a relative XDG_CONFIG_HOME is invalid and ignored.
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
+    const QString base = xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
 #endif
     return QDir::cleanPath(base + QStringLiteral("/MIRTAL"));
 }

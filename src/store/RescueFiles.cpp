@@ -2,6 +2,7 @@
 
 #include "platform/PrivateFiles.h"
 #include "platform/StoreLocation.h"
+#include "platform/XdgFolder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,9 +16,7 @@ const QString kPrefix = QStringLiteral("Pindel-gerettet-");
 
 QStringList folders()
 {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || QDir::isRelativePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
+    const QString state = xdgFolder("XDG_STATE_HOME", QStringLiteral(".local/state"));
     return {StoreLocation::defaultFolder(), QDir::cleanPath(state + QStringLiteral("/MIRTAL")),
             QDir::homePath()};
 }
