@@ -9,9 +9,9 @@ and the keyboard moves the focus to the named boxes.
 """
 import subprocess
 import sys
-import time
 
 import pyatspi
+from a11y_common import program, until
 from gi.repository import GLib
 
 
@@ -20,28 +20,11 @@ def fail(message):
     sys.exit(1)
 
 
-def program(pid):
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
-
-
 def walk(obj):
     yield obj
     for child in obj:
         if child is not None:
             yield from walk(child)
-
-
-def until(seconds, probe):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.05)
-    return None
 
 
 pid = int(sys.argv[1])

@@ -8,33 +8,23 @@ Prints "ready" once it watches the box, so the caller can start typing.
 import os
 import signal
 import sys
-import time
 
 import pyatspi
-
-
-def until(seconds, probe):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.02)
-    return None
+from a11y_common import program, until
 
 
 def box(pid, name):
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.get_process_id() == pid:
-            return pyatspi.findDescendant(app, lambda o: o.name == name and o.getRole() == pyatspi.ROLE_TEXT)
-    return None
+    app = program(pid)
+    if app is None:
+        return None
+    return pyatspi.findDescendant(app, lambda o: o.name == name and o.getRole() == pyatspi.ROLE_TEXT)
 
 
 pid, name, text, kill_pid = int(sys.argv[1]), sys.argv[2], sys.argv[3], int(sys.argv[4])
-target = until(10, lambda: box(pid, name))
+target = until(10, lambda: box(pid, name), step=0.02)
 if target is None:
     sys.exit("FAIL: no text box named %r" % name)
 print("ready", flush=True)
-if not until(10, lambda: target.queryText().getText(0, -1) == text):
+if not until(10, lambda: target.queryText().getText(0, -1) == text, step=0.02):
     sys.exit("FAIL: the box never held %r" % text)
 os.kill(kill_pid, signal.SIGKILL)
