@@ -25,7 +25,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QSessionManager>
 
@@ -132,9 +131,9 @@ void PindelApp::start()
     const QStringList rescued = RescueFiles::find();
     if (!rescued.isEmpty())
         m_reporter.report(
-            QStringLiteral("Text, der beim Beenden nicht gespeichert werden konnte, liegt in: %1. "
+            QStringLiteral("Text, der nicht in der Notizdatei gespeichert werden konnte, liegt in: %1. "
                            "Übernehmen Sie ihn in eine Karte und löschen Sie danach die Datei.")
-                .arg(QDir::toNativeSeparators(rescued.join(QStringLiteral(", ")))));
+                .arg(RescueFiles::describe(rescued)));
 }
 
 void PindelApp::restoreFromTray()

@@ -8,7 +8,6 @@
 #include "ui/MainWindow.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QThread>
 
 namespace SessionEnd {
@@ -36,18 +35,18 @@ bool save(HandlerContext& ctx)
         if (!box->isModified())
             continue;
         QString error;
-        const QString file = RescueFiles::write(card + 1, box->text(), &error);
+        const QString file = RescueFiles::write(QStringLiteral("Karte-%1").arg(card + 1), box->text(), &error);
         if (file.isEmpty())
             ctx.reporter.report(QStringLiteral("Der Text von Karte %1 konnte weder gespeichert noch gerettet "
                                                "werden: %2")
                                     .arg(card + 1)
                                     .arg(error));
         else
-            rescued << QDir::toNativeSeparators(file);
+            rescued << file;
     }
     if (!rescued.isEmpty())
-        ctx.reporter.report(QStringLiteral("Nicht gespeicherter Text wurde gerettet: %1")
-                                .arg(rescued.join(QStringLiteral(", "))));
+        ctx.reporter.report(
+            QStringLiteral("Nicht gespeicherter Text wurde gerettet: %1").arg(RescueFiles::describe(rescued)));
     return false;
 }
 

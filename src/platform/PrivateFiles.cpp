@@ -5,6 +5,8 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,6 +30,54 @@ bool dropOthersRights(const QByteArray& name)
     if (::stat(name.constData(), &st) != 0)
         return false;
     return (st.st_mode & 077) == 0 || ::chmod(name.constData(), st.st_mode & 07700) == 0;
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// Gives the file at from the name to, unless something has that name: a
+// file, a folder or a symbolic link, dangling or not.
+bool nameWithoutReplacing(const QByteArray& from, const QByteArray& to)
+{
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // File systems without the flag (NFS): a hard link refuses an existing
+    // name just as well.
+    if (::link(from.constData(), to.constData()) != 0)
+        return false;
+    ::unlink(from.constData());
+    return true;
+}
+
+// Makes a new name in folder last through a power cut. Best effort: the
+// file is whole and named already.
+void syncFolder(const QByteArray& folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 } // namespace
 #endif
@@ -93,6 +143,60 @@ void followMode(const QString& mainFile, const QString& companion)
 #else
     Q_UNUSED(mainFile);
     Q_UNUSED(companion);
+#endif
+}
+
+QString createNew(const QString& folder, const std::function<QString(int attempt)>& nameFor,
+                  const QByteArray& bytes, QString* error)
+{
+    constexpr int kMostAttempts = 1000;
+#ifdef Q_OS_UNIX
+    const QByteArray folderName = QFile::encodeName(folder);
+    QByteArray temp = folderName + "/.pindel-new-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(folder), lastError());
+        return {};
+    }
+    bool written = ::fchmod(fd, 0600) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int cause = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        cause = errno;
+    }
+    QString path;
+    for (int attempt = 1; written && attempt <= kMostAttempts; ++attempt) {
+        path = folder + QLatin1Char('/') + nameFor(attempt);
+        if (nameWithoutReplacing(temp, QFile::encodeName(path))) {
+            syncFolder(folderName);
+            return path;
+        }
+        cause = errno;
+        if (cause != EEXIST)
+            break;
+    }
+    ::unlink(temp.constData());
+    *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(written ? path : QFile::decodeName(temp)),
+                                          QString::fromLocal8Bit(std::strerror(cause)));
+    return {};
+#else
+    for (int attempt = 1; attempt <= kMostAttempts; ++attempt) {
+        QFile file(folder + QLatin1Char('/') + nameFor(attempt));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (file.exists())
+                continue;
+        } else if (file.write(bytes) == bytes.size() && file.flush()) {
+            file.close();
+            if (file.error() == QFileDevice::NoError)
+                return file.fileName();
+        }
+        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
+        file.close();
+        file.remove();
+        return {};
+    }
+    *error = QStringLiteral("%1: zu viele Dateien gleichen Namens").arg(QDir::toNativeSeparators(folder));
+    return {};
 #endif
 }
 

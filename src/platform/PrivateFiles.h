@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Notes are private: the store's folder is the user's alone (0700) and its
@@ -26,6 +28,15 @@ void tightenIfPresent(const QString& file);
 // that moment: made while the user had set it read-only, they would keep the
 // store read-only after the user allowed writing again.
 void followMode(const QString& mainFile, const QString& companion);
+
+// Writes bytes into a new file in folder that is the user's alone (0600)
+// before it has a name, then gives it the first of nameFor(1), nameFor(2),
+// ... that names nothing yet: an existing file or symbolic link is never
+// replaced or followed. Every write and sync is checked; a file that could
+// not be written whole is removed and never named. Returns the new file's
+// path, or an empty text with the cause in *error.
+QString createNew(const QString& folder, const std::function<QString(int attempt)>& nameFor,
+                  const QByteArray& bytes, QString* error);
 
 // Which file a path names now: a store replaced by rename (a sync tool,
 // another program) or deleted gives another identity or none. Nothing where

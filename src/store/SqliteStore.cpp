@@ -2,6 +2,7 @@
 
 #include "core/StoreKeys.h"
 #include "platform/PrivateFiles.h"
+#include "store/RescueFiles.h"
 #include "store/StoreRecovery.h"
 
 #include <QDateTime>
@@ -159,7 +160,7 @@ bool SqliteStore::ensureOpen(bool create, QString* error)
     }
     if (!m_backupDecided) {
         // A backup cut short by a crash is of no use.
-        QFile::remove(backupPath() + QStringLiteral(".new"));
+        StoreRecovery::discardPartialBackup(backupPath());
         m_backupDecided = true;
         m_backupPending = exists && QFileInfo(m_path).size() > 0;
     }
@@ -413,7 +414,31 @@ std::optional<QString> SqliteStore::keepWhatIsReplaced(const QString& key, const
         refuse(QStringLiteral("Speichern"), key, rc);
     m_db.exec("ROLLBACK TO history");
     m_db.exec("RELEASE history");
+    // What a version exists for (a wipe, a paste over the note, an outside
+    // change written over) must not go with this save: it goes into a file.
+    if (before && (forced || VersionRules::keepsReplaced(*before, value, 0)))
+        rescueReplaced(key, *before);
     return error;
+}
+
+void SqliteStore::rescueReplaced(const QString& key, const QString& text)
+{
+    const QString folded = foldKey(key);
+    // A save tried again after a failure replaces the same text: one file.
+    if (const auto done = m_rescuedReplaced.constFind(folded); done != m_rescuedReplaced.cend() && *done == text)
+        return;
+    QString error;
+    const QString file = RescueFiles::write(RescueFiles::folders(QFileInfo(m_path).absolutePath()),
+                                            QStringLiteral("Fassung-") + key, text, &error);
+    if (file.isEmpty())
+        throw StoreError(failure(QStringLiteral("Speichern"), key,
+                                 QStringLiteral("der ersetzte Text kann weder als frühere Fassung aufbewahrt "
+                                                "noch in eine Datei gerettet werden: %1")
+                                     .arg(error)));
+    m_rescuedReplaced.insert(folded, text);
+    notice(QStringLiteral("Der Text, den das Speichern von „%1“ ersetzt, kann nicht als frühere Fassung "
+                          "aufbewahrt werden. Er wurde gerettet: %2")
+               .arg(key, RescueFiles::describe({file})));
 }
 
 void SqliteStore::put(const QString& key, const QString& value)

@@ -78,6 +78,9 @@ private:
     template <typename Work> void inTransaction(const QString& key, Work work);
     // Nothing, or why no version could be kept (the save goes on).
     std::optional<QString> keepWhatIsReplaced(const QString& key, const QString& value, bool forced);
+    // Writes text to a rescue file and tells where; throws when no place
+    // takes it, so the save fails and the store keeps the text.
+    void rescueReplaced(const QString& key, const QString& text);
     [[noreturn]] void refuse(const QString& what, const QString& key, int rc);
 
     QString m_path;
@@ -99,6 +102,8 @@ private:
     // is kept as a version whatever the rules say.
     QString m_forceVersionOf;
     bool m_historyFailureTold = false;
+    // By key: the replaced text last rescued to a file.
+    QHash<QString, QString> m_rescuedReplaced;
     bool m_historyTableMade = false; // by this connection, if it was missing
     // Whether the store as it was at start still waits to be copied to the
     // backup: decided when the file is first opened, done before the first

@@ -268,11 +268,18 @@ int carryVersionsInto(sqlite3* db, const std::vector<VersionRow>& versions, QStr
         error);
 }
 
-bool backup(sqlite3* db, const QString& backupPath, QString* error)
+void discardPartialBackup(const QString& backupPath)
 {
     const QString partial = backupPath + QStringLiteral(".new");
     QFile::remove(partial);
+    // A copy that failed (a full disk) leaves its rollback journal too.
     QFile::remove(partial + QStringLiteral("-journal"));
+}
+
+bool backup(sqlite3* db, const QString& backupPath, QString* error)
+{
+    const QString partial = backupPath + QStringLiteral(".new");
+    discardPartialBackup(backupPath);
     if (!PrivateFiles::ensureFile(partial, error))
         return false;
     bool ok = false;
@@ -292,7 +299,7 @@ bool backup(sqlite3* db, const QString& backupPath, QString* error)
     }
     // Only a complete copy replaces the previous backup.
     if (!ok || !renameFile(partial, backupPath, error)) {
-        QFile::remove(partial);
+        discardPartialBackup(backupPath);
         return false;
     }
     return true;

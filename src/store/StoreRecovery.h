@@ -54,6 +54,9 @@ int carryVersionsInto(sqlite3* db, const std::vector<VersionRow>& versions, QStr
 // written, or -1 with *error.
 int carryInto(sqlite3* db, const std::vector<Row>& rows, QString* error);
 
+// Removes what a backup cut short left: "<backupPath>.new" and its journal.
+void discardPartialBackup(const QString& backupPath);
+
 // Copies the whole database behind db to backupPath with SQLite's online
 // backup API, through a temporary file that replaces the old backup only once
 // complete. The copy is the user's alone (0600).

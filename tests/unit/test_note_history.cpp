@@ -200,20 +200,46 @@ private slots:
         QCOMPARE(store.read("Pindel1", ""), QString("zweite Fassung"));
     }
 
+    // A table of another shape (an older or a later program's) keeps no
+    // version, but the save goes on; what a version was due for (a wipe)
+    // goes into a rescue file beside the store instead, and is told.
+    void aHistoryTableOfAnotherShapeDoesNotStopSaves_data()
+    {
+        QTest::addColumn<QByteArray>("schema");
+        QTest::newRow("other columns") << QByteArray("CREATE TABLE history (x)");
+        QTest::newRow("one more NOT NULL column")
+            << QByteArray("CREATE TABLE history (id INTEGER PRIMARY KEY, application TEXT NOT NULL, "
+                          "section TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE, saved_at TEXT NOT NULL, "
+                          "value TEXT NOT NULL, device TEXT NOT NULL)");
+    }
     void aHistoryTableOfAnotherShapeDoesNotStopSaves()
     {
-        QDir().mkpath(QFileInfo(path()).absolutePath());
-        QVERIFY(RawDb(path()).exec("CREATE TABLE history (x)"));
+        QFETCH(QByteArray, schema);
+        const QString folder = QFileInfo(path()).absolutePath();
+        QDir().mkpath(folder);
+        QVERIFY(RawDb(path()).exec(schema));
         SqliteStore store(path());
         QStringList told;
         store.setNoticeSink([&](const QString& notice) { told << notice; });
         store.write("Pindel1", "eins");
         store.write("Pindel1", "");
         store.write("Pindel1", "zwei");
+        store.write("Pindel1", "zwei!"); // typing: no version due
         store.write("Pindel1", "");
         QCOMPARE(RawDb(path()).value("Pindel1"), std::optional<QByteArray>(""));
-        QCOMPARE(told.size(), 1); // told once, not at every save
-        QVERIFY(told.first().contains("Frühere Fassungen von „Pindel1“"));
+
+        QStringList rescued;
+        for (const QString& name : QDir(folder).entryList({"Pindel-gerettet-*-Fassung-Pindel1*.txt"}, QDir::Files,
+                                                          QDir::Time | QDir::Reversed)) {
+            QFile file(folder + '/' + name);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            rescued << QString::fromUtf8(file.readAll());
+            QVERIFY2(told.filter(name).size() == 1, qPrintable(told.join('\n')));
+        }
+        rescued.sort();
+        QCOMPARE(rescued, (QStringList{"eins", "zwei!"}));
+        QCOMPARE(told.filter("Frühere Fassungen von „Pindel1“").size(), 1); // once, not at every save
+        QCOMPARE(told.size(), 3);
     }
 
     void keptOnRequestOnceAndOverAnOutsideChange()
