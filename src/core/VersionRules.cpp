@@ -3,7 +3,6 @@
 #include <QHash>
 #include <algorithm>
 #include <cstdlib>
-#include <limits>
 #include <set>
 #include <tuple>
 
@@ -35,60 +34,72 @@ bool keepsReplaced(const QString& before, const QString& after, std::optional<qi
 
 std::vector<qint64> toRemove(const std::vector<Kept>& kept, qint64 nowMs, qint64 cap)
 {
-    QHash<QString, qint64> newest; // by key: the id of the version kept last
-    for (const Kept& k : kept) {
-        auto it = newest.find(k.key);
-        if (it == newest.end() || *it < k.id)
-            newest.insert(k.key, k.id);
+    // In the order of keeping, which no clock can disturb.
+    std::vector<const Kept*> order;
+    order.reserve(kept.size());
+    for (const Kept& k : kept)
+        order.push_back(&k);
+    std::sort(order.begin(), order.end(), [](const Kept* a, const Kept* b) { return a->id < b->id; });
+
+    // How many versions of its key were kept after each one.
+    QHash<qint64, int> newer;
+    QHash<QString, int> seen;
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        newer.insert((*it)->id, seen[(*it)->key]++);
+
+    // The ages that can be trusted: a time later than now, or earlier than
+    // one trusted before it, was told by a clock that was wrong then or is
+    // wrong now, and which of them is cannot be known.
+    QHash<qint64, qint64> ageOf;
+    std::optional<qint64> latest;
+    for (const Kept* k : order) {
+        if (!k->savedAtMs || *k->savedAtMs > nowMs || (latest && *k->savedAtMs < *latest))
+            continue;
+        latest = k->savedAtMs;
+        ageOf.insert(k->id, nowMs - *k->savedAtMs);
     }
-    auto isNewest = [&](const Kept& k) { return newest.value(k.key) == k.id; };
+
+    // Per key and hour (or day) of the versions older than a day: the
+    // longest, the later of equals, stays.
+    QHash<QString, const Kept*> longest;
+    auto bucketOf = [&](const Kept* k) {
+        const qint64 span = ageOf.value(k->id) < hourlyFor ? hourMs : dayMs;
+        const qint64 t = *k->savedAtMs;
+        return QStringLiteral("%1/%2/%3").arg(k->key).arg(span).arg(t / span - (t % span < 0 ? 1 : 0));
+    };
+    auto inBuckets = [&](const Kept* k) {
+        const auto age = ageOf.constFind(k->id);
+        return age != ageOf.cend() && *age >= everyVersionFor && *age < dailyFor;
+    };
+    for (const Kept* k : order) {
+        if (!inBuckets(k))
+            continue;
+        const Kept*& best = longest[bucketOf(k)];
+        if (!best || std::tie(k->bytes, k->id) >= std::tie(best->bytes, best->id))
+            best = k;
+    }
 
     std::set<qint64> removed;
-    // Per key and hour (or day): the one that stays so far.
-    QHash<QString, const Kept*> stays;
-    for (const Kept& k : kept) {
-        if (!k.savedAtMs || isNewest(k))
+    for (const Kept* k : order) {
+        if (newer.value(k->id) < newestKept)
             continue;
-        const qint64 age = nowMs - *k.savedAtMs;
-        if (age < everyVersionFor)
-            continue;
-        if (age >= dailyFor) {
-            removed.insert(k.id);
-            continue;
-        }
-        const qint64 span = age < hourlyFor ? hourMs : dayMs;
-        const QString bucket = QStringLiteral("%1/%2/%3")
-                                   .arg(k.key)
-                                   .arg(span)
-                                   .arg(*k.savedAtMs / span - (*k.savedAtMs % span < 0 ? 1 : 0));
-        const Kept*& best = stays[bucket];
-        if (!best) {
-            best = &k;
-            continue;
-        }
-        const bool better = std::tie(k.bytes, k.id) > std::tie(best->bytes, best->id);
-        removed.insert(better ? best->id : k.id);
-        if (better)
-            best = &k;
+        const auto age = ageOf.constFind(k->id);
+        if (age == ageOf.cend())
+            removed.insert(k->id); // an unknown age: by count
+        else if (*age >= dailyFor || (inBuckets(k) && longest.value(bucketOf(k)) != k))
+            removed.insert(k->id);
     }
 
     qint64 total = 0;
-    std::vector<const Kept*> byAge;
-    for (const Kept& k : kept) {
-        if (removed.count(k.id))
-            continue;
-        total += k.bytes;
-        if (!isNewest(k))
-            byAge.push_back(&k);
+    for (const Kept* k : order) {
+        if (!removed.count(k->id))
+            total += k->bytes;
     }
-    std::sort(byAge.begin(), byAge.end(), [](const Kept* a, const Kept* b) {
-        const qint64 ta = a->savedAtMs.value_or(std::numeric_limits<qint64>::min());
-        const qint64 tb = b->savedAtMs.value_or(std::numeric_limits<qint64>::min());
-        return std::tie(ta, a->id) < std::tie(tb, b->id);
-    });
-    for (const Kept* k : byAge) {
+    for (const Kept* k : order) {
         if (total <= cap)
             break;
+        if (removed.count(k->id) || newer.value(k->id) == 0)
+            continue;
         removed.insert(k->id);
         total -= k->bytes;
     }

@@ -16,17 +16,19 @@ namespace {
 constexpr qint64 kNow = 1'800'000'000'000 - 1'800'000'000'000 % VersionRules::dayMs; // midnight UTC
 constexpr qint64 kMinute = VersionRules::minuteMs;
 
-// "key@hours:bytes" per version, oldest (lowest id) first; "?" for an
-// unreadable time.
+// "key@hours:bytes" per version, oldest (lowest id) first, hours before now
+// (negative: later than now); "?" for an unreadable time; "*n" for n alike.
 std::vector<VersionRules::Kept> versionsFrom(const QString& list)
 {
     std::vector<VersionRules::Kept> kept;
     for (const QString& item : list.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QStringList parts = item.split(QRegularExpression("[@:]"));
-        VersionRules::Kept k{qint64(kept.size()), parts[0], std::nullopt, parts[2].toLongLong()};
-        if (parts[1] != QLatin1String("?"))
-            k.savedAtMs = kNow - qint64(parts[1].toDouble() * VersionRules::hourMs);
-        kept.push_back(k);
+        const QStringList parts = item.split(QRegularExpression("[@:*]"));
+        for (int n = parts.size() > 3 ? parts[3].toInt() : 1; n > 0; --n) {
+            VersionRules::Kept k{qint64(kept.size()), parts[0], std::nullopt, parts[2].toLongLong()};
+            if (parts[1] != QLatin1String("?"))
+                k.savedAtMs = kNow - qint64(parts[1].toDouble() * VersionRules::hourMs);
+            kept.push_back(k);
+        }
     }
     return kept;
 }
@@ -106,22 +108,41 @@ private slots:
         QTest::addColumn<qint64>("cap");
         QTest::addColumn<QList<qint64>>("removed");
         const qint64 big = VersionRules::capBytes;
-        QTest::newRow("the last day: all stay") << "a@23.9:10 a@12:10 a@1:10 a@0:5" << big << QList<qint64>{};
+        const QString newest20 = " a@0:5*20"; // the newest 20 of a key stay, so the rows need more
+        QTest::newRow("the last day: all stay")
+            << "a@23.9:10 a@12:10 a@1:10" + newest20 << big << QList<qint64>{};
         QTest::newRow("a week: the longest of each hour")
-            << "a@30.9:10 a@30.5:20 a@30.1:10 a@29.5:10 a@0:5" << big << QList<qint64>{0, 2};
+            << "a@30.9:10 a@30.5:20 a@30.1:10 a@29.5:10" + newest20 << big << QList<qint64>{0, 2};
         QTest::newRow("90 days: one a day, the later of equals")
-            << "a@245:10 a@241:10 a@200:10 a@0:5" << big << QList<qint64>{0};
-        QTest::newRow("older than 90 days: gone") << "a@2161:10 a@2000:10 a@0:5" << big << QList<qint64>{0};
-        QTest::newRow("the newest of a key stays, however old")
-            << "a@5000:10 b@0:5" << big << QList<qint64>{};
+            << "a@245:10 a@241:10 a@200:10" + newest20 << big << QList<qint64>{0};
+        QTest::newRow("older than 90 days: gone") << "a@2161:10 a@2000:10" + newest20 << big << QList<qint64>{0};
+        QTest::newRow("the newest 20 of a key stay, however old")
+            << "a@5000:10*21 b@0:5" << big << QList<qint64>{0};
+        QTest::newRow("a bucket's longest may be among the newest 20")
+            << "a@30.9:10 a@30.5:20 a@0:5*19" << big << QList<qint64>{0};
         QTest::newRow("keys are thinned apart")
-            << "a@30.5:10 b@30.4:10 a@0:5 b@0:5" << big << QList<qint64>{};
+            << "a@30.5:10 b@30.4:10 a@0:5*20 b@0:5*20" << big << QList<qint64>{};
+        // The clock set back: versions kept then are stamped before those
+        // kept earlier; with it right again, their age is unknown.
+        QTest::newRow("set back: no age for a time before one kept earlier")
+            << "a@3:10 a@216000:10*2 a@2:10*19" << big << QList<qint64>{1};
+        QTest::newRow("set back: stamped then, kept by count")
+            << "a@3:10 a@216000:10 a@2:10*19" << big << QList<qint64>{};
+        // The clock ahead then: with it right now, the times lie in the future.
+        QTest::newRow("ahead then: no age for a time later than now")
+            << "a@-2400:10*21" << big << QList<qint64>{0};
+        QTest::newRow("ahead then: later versions keep their ages")
+            << "a@-2400:10 a@30.9:10 a@30.5:20 a@29:10 a@0:5*20" << big << QList<qint64>{0, 1};
         QTest::newRow("the cap: oldest first")
             << "a@5:10 a@4:10 a@3:10 a@0:10" << qint64(25) << QList<qint64>{0, 1};
+        QTest::newRow("the cap: in the order of keeping, not of the times")
+            << "a@-2400:10 a@216000:10 a@5:10 a@0:10" << qint64(25) << QList<qint64>{0, 1};
         QTest::newRow("the cap spares the newest of each key")
             << "a@5:10 b@4:10" << qint64(5) << QList<qint64>{};
-        QTest::newRow("no readable time: kept, but first under the cap")
+        QTest::newRow("no readable time: kept by count, first under the cap")
             << "a@?:10 a@3000:10 a@1:10 a@0:10" << qint64(25) << QList<qint64>{0, 1};
+        QTest::newRow("no readable time: thinned by count")
+            << "a@?:10 a@1:10*20" << big << QList<qint64>{0};
     }
     void versionsThinOutWithAgeAndUnderTheCap()
     {
@@ -262,17 +283,55 @@ private slots:
     {
         SqliteStore store(path());
         store.setClock([] { return kNow; });
-        store.write("Pindel1", "alt");
         store.write("Pindel1", "neu"); // makes the table
         RawDb db(path());
-        for (int days : {200, 100, 50, 10})
+        QStringList days{"200", "100", "50", "10"};
+        for (int i = 0; i < VersionRules::newestKept; ++i)
+            days << "0";
+        for (const QString& day : days)
             QVERIFY(db.exec(QStringLiteral("INSERT INTO history (application, section, key, saved_at, value) "
                                            "VALUES ('MIRTAL', 'MIRTAL', 'Pindel1', '%1', 'vor %2 Tagen')")
-                                .arg(NoteHistory::formatTime(kNow - days * VersionRules::dayMs))
-                                .arg(days)
+                                .arg(NoteHistory::formatTime(kNow - day.toInt() * VersionRules::dayMs))
+                                .arg(day)
                                 .toUtf8()));
         store.write("Pindel1", ""); // a wipe keeps "neu", and the thinning runs
-        QCOMPARE(kept("Pindel1"), (QStringList{"alt", "vor 50 Tagen", "vor 10 Tagen", "neu"}));
+        QStringList stay;
+        for (const QString& day : days.mid(2))
+            stay << QStringLiteral("vor %1 Tagen").arg(day);
+        stay << "neu";
+        QCOMPARE(kept("Pindel1"), stay); // 200 and 100 days are over the 90; the newest 20 stay
+    }
+
+    // The store's clock set wrong for one run and right again: the saves of
+    // each run thin the versions by what their clock says.
+    void aWrongClockDeletesNoVersion_data()
+    {
+        QTest::addColumn<QStringList>("saves"); // "days from now:text" of Pindel1, in order
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("set back 9000 days, then right")
+            << QStringList{"-1:gestern", "-1:", "-9000:Mein langer Text", "-9000:", "0:neu", "0:", "0:x", "0:"}
+            << QStringList{"gestern", "Mein langer Text", "neu", "x"};
+        QTest::newRow("set back 9000 days in the first run")
+            << QStringList{"-9000:Mein langer Text", "-9000:", "0:neu", "0:", "1:x", "1:"}
+            << QStringList{"Mein langer Text", "neu", "x"};
+        QTest::newRow("100 days ahead, then right")
+            << QStringList{"-30:vor einem Monat", "-30:", "-1:gestern", "-1:", "100:Mein langer Text", "100:",
+                           "0:neu", "0:"}
+            << QStringList{"vor einem Monat", "gestern", "Mein langer Text", "neu"};
+    }
+    void aWrongClockDeletesNoVersion()
+    {
+        QFETCH(QStringList, saves);
+        QFETCH(QStringList, kept);
+        SqliteStore store(path());
+        qint64 now = kNow;
+        store.setClock([&] { return now; });
+        for (const QString& save : saves) {
+            const qsizetype colon = save.indexOf(QLatin1Char(':'));
+            now = kNow + save.left(colon).toLongLong() * VersionRules::dayMs;
+            store.write("Pindel1", save.mid(colon + 1));
+        }
+        QCOMPARE(this->kept("Pindel1"), kept);
     }
 
     void versionsSurviveADamagedFile()
