@@ -1,7 +1,9 @@
 #include "platform/PrivateFiles.h"
 
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -210,6 +212,47 @@ std::optional<FileIdentity> identityOf(const QString& file)
 #else
     Q_UNUSED(file);
     return std::nullopt;
+#endif
+}
+
+std::optional<FileState> stateOf(const QString& file)
+{
+#ifdef Q_OS_UNIX
+    struct stat st = {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0)
+        return std::nullopt;
+    constexpr qint64 perSecond = 1000000000;
+    return FileState{{quint64(st.st_dev), quint64(st.st_ino)},
+                     qint64(st.st_size),
+                     qint64(st.st_mtim.tv_sec) * perSecond + st.st_mtim.tv_nsec,
+                     qint64(st.st_ctim.tv_sec) * perSecond + st.st_ctim.tv_nsec};
+#else
+    const QFileInfo info(file);
+    if (!info.exists())
+        return std::nullopt;
+    return FileState{{}, info.size(), info.lastModified().toMSecsSinceEpoch() * 1000000, 0};
+#endif
+}
+
+bool lockedByAnotherProcess(const QString& file, qint64 start, qint64 length)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false; // gone: nobody can hold it
+    struct flock probe = {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = off_t(start);
+    probe.l_len = off_t(length);
+    const bool locked = ::fcntl(fd, F_GETLK, &probe) != 0 || probe.l_type != F_UNLCK;
+    ::close(fd);
+    return locked;
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(start);
+    Q_UNUSED(length);
+    return false;
 #endif
 }
 

@@ -49,4 +49,26 @@ struct FileIdentity
 };
 std::optional<FileIdentity> identityOf(const QString& file);
 
+// What a file looks like now, as cheap to learn as one stat: which file it is,
+// its size and when its content and its inode last changed (nanoseconds). A
+// file rewritten in place keeps its identity but not these; the time of the
+// inode's change cannot be set back by any program. Nothing when it is missing.
+struct FileState
+{
+    FileIdentity identity;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    bool operator==(const FileState&) const = default;
+};
+std::optional<FileState> stateOf(const QString& file);
+
+// Whether another process holds a lock on bytes [start, start + length) of
+// the file, or wants one that this test could not see past. Locks of this
+// process do not count. Nothing is locked where the platform cannot tell.
+// The file is opened and closed for the test, which drops every POSIX lock
+// this process holds on it: call it only while nothing of this process
+// locks the file.
+bool lockedByAnotherProcess(const QString& file, qint64 start, qint64 length);
+
 } // namespace PrivateFiles

@@ -39,12 +39,17 @@ bool isVersioned(const QString& foldedKey)
 
 SqliteStore::SqliteStore(QString path, QString application, QString section)
     : m_path(std::move(path)), m_application(application.toUtf8()), m_section(section.toUtf8()),
-      m_history(m_application, m_section), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
+      m_history(m_application, m_section), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }),
+      m_watch(m_path)
 {
 }
 
 SqliteStore::~SqliteStore()
 {
+    // Closing carries the log into the file: not into one rewritten since.
+    QString ignored;
+    if (noticeFileChangedUnderUs() && m_rewritten)
+        takeRewrittenFile(&ignored, &ignored);
     m_select.finalize();
     m_upsert.finalize();
     m_dataVersion.finalize();
@@ -95,25 +100,91 @@ void SqliteStore::closeAfterFailure(int rc)
         closeConnection();
 }
 
-void SqliteStore::noticeFileChangedUnderUs()
+bool SqliteStore::noticeFileChangedUnderUs()
 {
     if (!m_db.isOpen())
-        return;
-    if (!QFileInfo::exists(m_path)) {
+        return false;
+    switch (m_watch.look(m_db.get())) {
+    case StoreFileWatch::Change::None:
+        return false;
+    case StoreFileWatch::Change::Gone:
         closeConnection();
         m_vanished = true;
-        return;
-    }
-    const auto now = PrivateFiles::identityOf(m_path);
-    if (now && m_openedFile && *now != *m_openedFile) {
+        return true;
+    case StoreFileWatch::Change::Replaced:
+    case StoreFileWatch::Change::LogReplaced:
         // Replaced by rename: from now on the file at the path counts. What
         // it holds is compared with what this program last saw before any
         // note is written (NoteStore::saveNote). The journal beside it is
         // still the old file's: emptied into the old file first, it cannot
-        // be played into the new one.
+        // be played into the new one. A journal deleted under the connection
+        // is emptied into the file it belongs to the same way.
         m_db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
         closeConnection();
+        return true;
+    case StoreFileWatch::Change::RewrittenInPlace:
+        leaveRewrittenFile();
+        return true;
     }
+    return false;
+}
+
+void SqliteStore::leaveRewrittenFile()
+{
+    // The file's bytes changed under the open connection: the pages it has
+    // cached and the log it wrote belong to the old content. It is closed
+    // without carrying the log in, which would write old pages over the new
+    // content; what the new file holds is read by the next connection, and
+    // compared with what this program last saw before a note is written.
+    sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    closeConnection();
+    m_rewritten = true;
+}
+
+bool SqliteStore::takeRewrittenFile(QString* error, QString* told)
+{
+    *told = QStringLiteral("Die Notizdatei %1 wurde von einem anderen Programm überschrieben. Pindel hat sie neu "
+                           "gelesen: Karten, die Sie nicht bearbeitet haben, zeigen beim nächsten Öffnen ihren "
+                           "neuen Inhalt.")
+                .arg(QDir::toNativeSeparators(m_path));
+    const QString log = m_path + QStringLiteral("-wal");
+    // A log that still holds pages (this program's, or another's written on
+    // the old content) would be read over the new file and mix both: it is
+    // set aside. That is safe only while no other program holds the file
+    // and the log's index. Emptied after each write, it mostly holds nothing.
+    if (QFileInfo(log).size() == 0) {
+        m_rewritten = false;
+        return true;
+    }
+    // SQLite's shared lock bytes, which every connection holds while open.
+    constexpr qint64 sharedLockFirst = 0x40000002, sharedLockCount = 510;
+    if (PrivateFiles::lockedByAnotherProcess(m_path, sharedLockFirst, sharedLockCount)) {
+        *error = QStringLiteral("die Notizdatei wurde von einem anderen Programm überschrieben, und ein weiteres "
+                                "hält sie geöffnet; Pindel liest sie neu, sobald es sie schließt");
+        return false;
+    }
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = log + QStringLiteral(".old-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = log + QStringLiteral(".old-") + stamp + QStringLiteral("-%1").arg(n);
+    if (!QFile::rename(log, aside)) {
+        *error = QStringLiteral("die Notizdatei wurde von einem anderen Programm überschrieben, und ihr altes "
+                                "Protokoll %1 kann nicht beiseitegelegt werden")
+                     .arg(QDir::toNativeSeparators(log));
+        return false;
+    }
+    *told += QStringLiteral(" Das Protokoll der alten Fassung liegt unter %1.").arg(QDir::toNativeSeparators(aside));
+    m_rewritten = false;
+    return true;
+}
+
+void SqliteStore::carryOwnWritesIn()
+{
+    // Emptied after each write, the log never holds pages of this program's
+    // that a file rewritten in place could be given. A reader still on an
+    // older snapshot may hold it up; then a later write carries it in.
+    m_db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    m_watch.remember(m_db.get());
 }
 
 bool SqliteStore::ensureOpen(bool create, QString* error)
@@ -121,6 +192,12 @@ bool SqliteStore::ensureOpen(bool create, QString* error)
     noticeFileChangedUnderUs();
     if (m_db.isOpen())
         return true;
+    if (m_rewritten) {
+        QString told;
+        if (!takeRewrittenFile(error, &told))
+            return false;
+        notice(told);
+    }
     const bool exists = QFileInfo::exists(m_path);
     // A store that was there in this run and has gone is made again at once,
     // for a read too: a read would otherwise bring back defaults in place of
@@ -142,7 +219,7 @@ bool SqliteStore::ensureOpen(bool create, QString* error)
     }
     if (!openConnection(error))
         return false;
-    m_openedFile = PrivateFiles::identityOf(m_path);
+    m_watch.remember(m_db.get());
     m_wasOpened = true;
     if (exists) {
         QString cause;
@@ -177,6 +254,9 @@ bool SqliteStore::setUp(QString* error)
     // the page size it has.
     m_db.exec("PRAGMA page_size=65536");
     m_db.exec("PRAGMA journal_mode=WAL");
+    // Only this program's own checkpoints (carryOwnWritesIn) change the file
+    // while it is open, so that a change by anyone else shows.
+    m_db.exec("PRAGMA wal_autocheckpoint=0");
     const bool readOnly = sqlite3_db_readonly(m_db.get(), "main") == 1;
     const bool ready = m_db.exec("PRAGMA synchronous=FULL") && (m_db.exec(kSchema) || readOnly) &&
                        m_select.prepare(m_db.get(), kSelect) &&
@@ -193,6 +273,7 @@ bool SqliteStore::setUp(QString* error)
         PrivateFiles::tightenIfPresent(m_path + QLatin1String(suffix));
     m_known.clear();
     m_knownVersion = -1;
+    carryOwnWritesIn();
     return true;
 }
 
@@ -201,7 +282,6 @@ bool SqliteStore::recreateFromWhatWasSeen(QString* error)
     if (!PrivateFiles::ensureFolder(QFileInfo(m_path).absolutePath(), error) ||
         !PrivateFiles::ensureFile(m_path, error) || !openConnection(error))
         return false;
-    m_openedFile = PrivateFiles::identityOf(m_path);
     // Nothing to back up: the old file is gone.
     m_backupDecided = true;
     m_backupPending = false;
@@ -217,6 +297,7 @@ bool SqliteStore::recreateFromWhatWasSeen(QString* error)
         closeConnection();
         return false;
     }
+    carryOwnWritesIn();
     m_vanished = false;
     notice(QStringLiteral("Die Notizdatei %1 war verschwunden. Sie wurde mit den Notizen, Überschriften und "
                           "der Fenstergröße aus dem laufenden Pindel neu angelegt.")
@@ -246,7 +327,6 @@ bool SqliteStore::replaceDamagedFile(const QString& cause, QString* error)
         told += QStringLiteral(" Die Sicherung des vorigen Laufs liegt unter %1.")
                     .arg(QDir::toNativeSeparators(backupPath()));
     const bool ready = PrivateFiles::ensureFile(m_path, error) && openConnection(error) && setUp(error);
-    m_openedFile = PrivateFiles::identityOf(m_path);
     if (!ready) {
         notice(told);
         return false;
@@ -264,6 +344,7 @@ bool SqliteStore::replaceDamagedFile(const QString& cause, QString* error)
         told += QStringLiteral(" Die früheren Fassungen konnten nicht übernommen werden: %1").arg(carryError);
     else if (versions > 0)
         told += QStringLiteral(" %1 frühere Fassungen wurden übernommen.").arg(versions);
+    carryOwnWritesIn();
     notice(told);
     return true;
 }
@@ -373,6 +454,17 @@ template <typename Work> void SqliteStore::inTransaction(const QString& key, Wor
         m_history.forgetWhatIsKnown();
         throw;
     }
+    // The transaction's pages are in the log, made on the file as it was at
+    // its start: if someone else changed the file meanwhile, they must not
+    // reach it, and the save fails, to be made again on the file as it is.
+    if (noticeFileChangedUnderUs()) {
+        m_known.clear();
+        m_history.forgetWhatIsKnown();
+        throw StoreError(failure(QStringLiteral("Speichern"), key,
+                                 QStringLiteral("die Notizdatei wurde währenddessen von einem anderen Programm "
+                                                "geändert")));
+    }
+    carryOwnWritesIn();
 }
 
 void SqliteStore::upsert(const QString& key, const QString& value)

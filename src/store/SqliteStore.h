@@ -4,6 +4,7 @@
 #include "store/NoteHistory.h"
 #include "store/NoteStore.h"
 #include "store/SqliteHandle.h"
+#include "store/StoreFileWatch.h"
 
 #include <QHash>
 #include <functional>
@@ -18,9 +19,12 @@
 // failed because the disk was full succeeds once space is back.
 //
 // The file is watched at each access: one replaced by rename (a sync tool,
-// another program) is opened anew at its path; one deleted with its folder is
-// made again from what this program last read or wrote, so the notes in the
-// window are not lost with it.
+// another program) is opened anew at its path; one rewritten in place is read
+// anew too, and the log of this program's writes on the old content is never
+// played into it; one deleted with its folder is made again from what this
+// program last read or wrote, so the notes in the window are not lost with it.
+// For the watch to tell this program's changes from others', the log is
+// carried into the file after each write, by this program, not by SQLite.
 //
 // A file that turns out damaged when opened is moved aside under a dated name
 // and what can still be read is carried into a new store; the first write of
@@ -62,7 +66,11 @@ protected:
 
 private:
     bool ensureOpen(bool create, QString* error);
-    void noticeFileChangedUnderUs();
+    // True when the file changed under the open connection (then closed).
+    bool noticeFileChangedUnderUs();
+    void leaveRewrittenFile();
+    bool takeRewrittenFile(QString* error, QString* told);
+    void carryOwnWritesIn();
     bool recreateFromWhatWasSeen(QString* error);
     bool openConnection(QString* error);
     bool setUp(QString* error);
@@ -111,7 +119,10 @@ private:
     bool m_backupDecided = false;
     bool m_backupPending = false;
     // The file the open connection works on, and whether it has gone.
-    std::optional<PrivateFiles::FileIdentity> m_openedFile;
+    StoreFileWatch m_watch;
     bool m_wasOpened = false;
     bool m_vanished = false;
+    // Rewritten in place under the connection: the log beside it is settled
+    // before the file is opened again.
+    bool m_rewritten = false;
 };

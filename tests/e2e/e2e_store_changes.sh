@@ -2,9 +2,10 @@
 # The real program when its store changes under it: a note changed by
 # another program is not reverted by a card nobody touched; an edited card
 # wins and what it replaced is kept in the backup; a store replaced by rename
-# is opened anew; a deleted store folder is made again from the notes in the
-# window; a file size limit refuses writes instead of ending the program;
-# typing into a note keeps the line breaks it does not touch.
+# or rewritten in place is read anew; a deleted store folder is made again
+# from the notes in the window; a file size limit refuses writes instead of
+# ending the program; typing into a note keeps the line breaks it does not
+# touch.
 source "$(dirname "$0")/lib.sh"
 
 seed_and_show() {
@@ -42,6 +43,43 @@ file_replaced_by_rename_is_followed() {
     wait_until 5 window_is_hidden || fail "close did not hide the window"
     [[ "$(store_value Pindel1)" == "Eins ersetzt" ]] || fail "the replaced file was not read: '$(store_value Pindel1)'"
     [[ "$(store_value Pindel3)" == "Zwei neu" ]] || fail "typing went into the old file: '$(store_value Pindel3)'"
+}
+
+# A sync tool writes another machine's copy over the store in place (the
+# same file, new bytes) while the program runs: the untouched cards show the
+# new notes at the next opening and never write their old text back; the
+# edited card wins, and the text it replaced is kept as an earlier version
+# and in the backup; the user is told; the file stays sound.
+file_rewritten_in_place_is_read_anew() {
+    seed_and_show
+    type_into_card 1 " vorher"
+    wait_until 5 stored_is Pindel1 "Eins vorher" || fail "typing was not saved: '$(store_value Pindel1)'"
+    local other="$E2E_TMP/other.sqlite3" inode
+    inode=$(stat -c %i "$STORE")
+    sqlite3 "$STORE" ".backup '$other'"
+    sqlite3 "$other" "UPDATE settings SET value = value || ' anders' WHERE key IN ('Pindel1', 'Pindel3', 'Pindel4')"
+    cp "$other" "$STORE"
+    [[ "$(stat -c %i "$STORE")" == "$inode" ]] || fail "cp replaced the file instead of writing into it"
+    type_into_card 3 " bearbeitet"
+    close_window
+    wait_until 5 window_is_hidden || fail "close did not hide the window"
+    show_again
+    type_into_card 1 " danach"
+    type_into_card 2 " danach"
+    close_window
+    wait_until 5 window_is_hidden || fail "close did not hide the window"
+    orbo_stop
+    [[ "$(store_value Pindel1)" == "Eins vorher anders danach" ]] ||
+        fail "card 1 did not show the new note: '$(store_value Pindel1)'"
+    [[ "$(store_value Pindel3)" == "Zwei anders danach" ]] ||
+        fail "card 2 did not show the new note: '$(store_value Pindel3)'"
+    [[ "$(store_value Pindel4)" == "Drei bearbeitet" ]] || fail "the edited card did not win: '$(store_value Pindel4)'"
+    [[ "$(sqlite3 "$STORE.bak" "SELECT value FROM settings WHERE key='Pindel4'")" == "Drei anders" ]] ||
+        fail "the backup does not hold what the edit replaced"
+    [[ "$(sqlite3 "$STORE" "SELECT count(*) FROM history WHERE key='Pindel4' AND value='Drei anders'")" == 1 ]] ||
+        fail "what the edit replaced is not kept as an earlier version"
+    [[ "$(sqlite3 "$STORE" "PRAGMA integrity_check")" == ok ]] || fail "the store is damaged"
+    orbo_log_has "überschrieben" || fail "the user was not told"
 }
 
 deleted_folder_is_made_again() {
@@ -90,6 +128,6 @@ line_breaks_outside_an_edit_are_kept() {
 }
 
 desktop_start
-run_cases line_breaks_outside_an_edit_are_kept outside_change_is_not_reverted file_replaced_by_rename_is_followed deleted_folder_is_made_again \
-    file_size_limit_refuses_instead_of_ending
+run_cases line_breaks_outside_an_edit_are_kept outside_change_is_not_reverted file_replaced_by_rename_is_followed \
+    file_rewritten_in_place_is_read_anew deleted_folder_is_made_again file_size_limit_refuses_instead_of_ending
 echo "ok"

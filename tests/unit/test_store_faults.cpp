@@ -1,4 +1,5 @@
 #include "RawDb.h"
+#include "platform/PrivateFiles.h"
 #include "store/SqliteStore.h"
 #include "store/StoreRecovery.h"
 
@@ -28,6 +29,33 @@ QByteArray bytesOf(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What another machine made of the store: a copy taken through SQLite, as
+// the sqlite3 tool's .backup takes it, with some values changed; its bytes.
+QByteArray otherMachinesCopy(const QString& storePath, const QList<std::pair<QString, QString>>& changes)
+{
+    const QString copyPath = storePath + ".other";
+    {
+        RawDb live(storePath);
+        RawDb copy(copyPath);
+        sqlite3_backup* backup = sqlite3_backup_init(copy.db(), "main", live.db(), "main");
+        sqlite3_backup_step(backup, -1);
+        sqlite3_backup_finish(backup);
+        for (const auto& [key, value] : changes)
+            copy.put(key, value);
+    }
+    QByteArray bytes = bytesOf(copyPath);
+    QFile::remove(copyPath);
+    return bytes;
+}
+
+// Writes bytes over a file in place, as cp does: the same file, new content.
+void writeInPlace(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
 }
 
 QString rowValue(int i)
@@ -290,6 +318,86 @@ private slots:
         QCOMPARE(fileMode(folder()), 0700);
         QCOMPARE(told.size(), 1);
         QVERIFY(told.first().contains("verschwunden"));
+    }
+
+    // Some sync and backup tools write a new file over the store in place:
+    // the same file with new bytes, while the program has it open. The new
+    // content is read; no page of the old one (in the cache, in the log) is
+    // played into it; a note the user did not edit is never written over the
+    // new text, an edited one wins and the other text is kept as a version
+    // and in the backup.
+    void aFileRewrittenInPlaceIsReadAnew_data()
+    {
+        QTest::addColumn<bool>("logHoldsOldPages");
+        QTest::newRow("log emptied after each write") << false;
+        QTest::newRow("log holding another program's pages of the old content") << true;
+    }
+    void aFileRewrittenInPlaceIsReadAnew()
+    {
+        QFETCH(bool, logHoldsOldPages);
+        QStringList told;
+        auto owned = std::make_unique<SqliteStore>(path());
+        SqliteStore& store = *owned;
+        store.setNoticeSink([&](const QString& notice) { told << notice; });
+        store.write("Pindel1", "eins");
+        store.write("Pindel3", "zwei");
+        store.write("Pindel4", "drei");
+        QCOMPARE(store.read("Pindel1", ""), QString("eins"));
+
+        const QByteArray other = otherMachinesCopy(path(),
+            {{"Pindel1", "eins anders"}, {"Pindel3", "zwei anders"}, {"Pindel4", "drei anders"}});
+        if (logHoldsOldPages)
+            RawDb(path()).put("Pindel2", "auf der alten Fassung");
+        const auto before = PrivateFiles::identityOf(path());
+        writeInPlace(path(), other);
+        QCOMPARE(PrivateFiles::identityOf(path()), before);
+
+        QCOMPARE(store.read("Pindel1", ""), QString("eins anders"));
+        QCOMPARE(store.read("Pindel2", "fehlt"), QString("fehlt"));
+        QCOMPARE(store.saveNote("Pindel3", "zwei", false), NoteSaveOutcome::KeptOutsideChange);
+        QCOMPARE(store.saveNote("Pindel4", "drei bearbeitet", true), NoteSaveOutcome::WonOverOutsideChange);
+        store.write("Pindel1", "eins anders, weiter");
+        const std::vector<NoteVersion> versions = store.versions("Pindel4");
+        QVERIFY(!versions.empty());
+        QCOMPARE(store.versionText(versions.front().id), std::optional<QString>("drei anders"));
+
+        // Told once of the rewrite, once of the edit that won; this program's
+        // own writes since are no change of someone else's.
+        QCOMPARE(told.size(), 2);
+        QVERIFY2(told[0].contains("überschrieben"), qPrintable(told[0]));
+        const QStringList setAside = QDir(folder()).entryList({"store.sqlite3-wal.old-*"}, QDir::Files);
+        QCOMPARE(setAside.size(), logHoldsOldPages ? 1 : 0);
+        if (logHoldsOldPages)
+            QVERIFY2(told[0].contains(setAside.first()), qPrintable(told[0]));
+        QVERIFY2(told[1].contains("Pindel4"), qPrintable(told[1]));
+
+        RawDb backup(path() + ".bak", SQLITE_OPEN_READONLY);
+        QCOMPARE(backup.value("Pindel4"), std::optional<QByteArray>("drei anders"));
+        owned.reset(); // closing writes nothing old back either
+        RawDb disk(path(), SQLITE_OPEN_READONLY);
+        QCOMPARE(disk.one("PRAGMA integrity_check"), QString("ok"));
+        QCOMPARE(disk.value("Pindel1"), std::optional<QByteArray>("eins anders, weiter"));
+        QCOMPARE(disk.value("Pindel3"), std::optional<QByteArray>("zwei anders"));
+        QCOMPARE(disk.value("Pindel4"), std::optional<QByteArray>("drei bearbeitet"));
+        QCOMPARE(disk.value("Pindel2"), std::nullopt);
+    }
+
+    // Rewritten while nothing reads it, the file is still not written over
+    // when the program closes the store.
+    void closingAfterAnInPlaceRewriteWritesNothingBack()
+    {
+        {
+            SqliteStore store(path());
+            store.setNoticeSink([](const QString&) {});
+            store.write("Pindel1", "eins");
+            const QByteArray other = otherMachinesCopy(path(), {{"Pindel1", "eins anders"}});
+            RawDb(path()).put("Pindel3", "auf der alten Fassung");
+            writeInPlace(path(), other);
+        }
+        RawDb disk(path(), SQLITE_OPEN_READONLY);
+        QCOMPARE(disk.one("PRAGMA integrity_check"), QString("ok"));
+        QCOMPARE(disk.value("Pindel1"), std::optional<QByteArray>("eins anders"));
+        QCOMPARE(disk.value("Pindel3"), std::nullopt);
     }
 
     void recoveryKeepsTheBackupOfThePreviousRun()
