@@ -1,4 +1,5 @@
 #include "app/PindelApp.h"
+#include "handlers/AutostartCommand.h"
 #include "platform/ExitSaver.h"
 #include "platform/ProcessSetup.h"
 #include "platform/SessionEndSignals.h"
@@ -10,10 +11,19 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QTextStream>
 
 int main(int argc, char* argv[])
 {
     ProcessSetup::makeNewFilesPrivate();
+    // Switching starting at login needs no display: no window, no tray.
+    if (AutostartCommand::isRequested(argc, argv)) {
+        QCoreApplication command(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return AutostartCommand::run(QCoreApplication::arguments().mid(2),
+                                     QCoreApplication::applicationFilePath(), out, err);
+    }
     QApplication app(argc, argv);
     ProcessSetup::describeApplication(app);
     ProcessSetup::translateQtTexts(QLocale::system());

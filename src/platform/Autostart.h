@@ -5,8 +5,8 @@
 
 // Starting the program at login, for this user only: on desktops that follow
 // the XDG autostart rules the desktop entry in $XDG_CONFIG_HOME/autostart
-// (the very entry scripts/autostart.sh writes), on Windows a value under the
-// user's Run key.
+// (orbo-autostart switches it through `orbo --autostart`), on Windows a
+// value under the user's Run key.
 namespace Autostart {
 
 // Where the entry lives, as shown in messages.

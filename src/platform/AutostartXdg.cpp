@@ -14,13 +14,12 @@ const QString kEntryName = QStringLiteral("orbo.desktop");
 
 QString folder()
 {
-    // As scripts/autostart.sh has it too.
     return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("/autostart");
 }
 
 // The program as the Exec key needs it: quoted when the path holds a
 // character the command line treats specially, then escaped as a string
-// value of a desktop entry. scripts/autostart.sh follows the same rule.
+// value of a desktop entry.
 QString execValue(const QString& program)
 {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
@@ -57,9 +56,16 @@ bool isEnabled()
     QFile entry(location());
     if (!entry.open(QIODevice::ReadOnly))
         return false;
-    // A desktop's settings switch an entry off with Hidden=true.
+    // A desktop's settings switch an entry off with Hidden=true in its
+    // [Desktop Entry] group; blanks around the equals sign count for nothing.
+    bool inMainGroup = false;
     while (!entry.atEnd()) {
-        if (entry.readLine().trimmed() == "Hidden=true")
+        const QByteArray line = entry.readLine().trimmed();
+        if (line.startsWith('['))
+            inMainGroup = line == "[Desktop Entry]";
+        const qsizetype equals = line.indexOf('=');
+        if (inMainGroup && equals > 0 && line.left(equals).trimmed() == "Hidden" &&
+            line.mid(equals + 1).trimmed() == "true")
             return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "platform/ProcessSetup.h"
 
+#include "core/PindelVersion.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -26,7 +28,7 @@ void describeApplication(QApplication& app)
 {
     QApplication::setApplicationName(QStringLiteral("orbo"));
     QApplication::setOrganizationName(QStringLiteral("MIRTAL"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QString::fromLatin1(PindelVersion::kShown));
     QApplication::setDesktopFileName(QStringLiteral("orbo"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/picture2.png")));
     app.setQuitOnLastWindowClosed(false);

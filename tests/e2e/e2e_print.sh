@@ -2,12 +2,17 @@
 # Printing a card from the real program onto CUPS's PDF printer: double-click
 # the tab row, click "Karte drucken", find the text in the PDF. Two clicks give
 # two jobs. Without a print server the panel stays open and the store is kept.
-# Needs the server that scripts/print-server.sh starts.
+# Needs the server and the queues that scripts/print-server.sh starts; its
+# state file names them.
 source "$(dirname "$0")/lib.sh"
 
-lpstat -r 2>/dev/null | grep -q "is running" || fail "no print server: run scripts/print-server.sh start"
-PDF_DIR="${PINDEL_PDF_DIR:-/tmp/pindel-pdf}/$(id -un)"
+print_state="${PINDEL_PRINT_STATE:-${TMPDIR:-/tmp}/pindel-print-server-$(id -u).state}"
+[[ -f "$print_state" ]] && lpstat -r 2>/dev/null | grep -q "is running" ||
+    fail "no print server: run scripts/print-server.sh start"
+source "$print_state"
+PDF_DIR="$PINDEL_PDF_DIR/$(id -un)"
 mkdir -p "$PDF_DIR" 2>/dev/null || true
+export PRINTER="$PINDEL_PDF_QUEUE"
 
 # Positions in the window, from the design in twips at 96 DPI (15 twips to a
 # pixel). A card's controls sit relative to the strip's top-left corner.
@@ -155,12 +160,13 @@ expect_failed_print() {
     [[ $(count_pdfs_with "$token") == 0 ]] || fail "$name: a PDF appeared"
     orbo_stop
 }
-expect_failed_print no-server CUPS_SERVER="$E2E_TMP/no-such-cups.sock"
+expect_failed_print no-server -u PRINTER CUPS_SERVER="$E2E_TMP/no-such-cups.sock"
 grep -q "kein Standarddrucker" "$E2E_TMP/orbo.log" || fail "no-server: wrong message: $(cat "$E2E_TMP/orbo.log")"
-expect_failed_print rejecting PRINTER=PindelRejecting
-grep -q "PindelRejecting" "$E2E_TMP/orbo.log" || fail "rejecting: wrong message: $(cat "$E2E_TMP/orbo.log")"
-expect_failed_print stopped PRINTER=PindelStopped
-[[ -z "$(lpstat -o PindelStopped PindelRejecting 2>/dev/null)" ]] || fail "a job was left on a queue that cannot print"
+expect_failed_print rejecting PRINTER="$PINDEL_REJECTING_QUEUE"
+grep -qF "$PINDEL_REJECTING_QUEUE" "$E2E_TMP/orbo.log" || fail "rejecting: wrong message: $(cat "$E2E_TMP/orbo.log")"
+expect_failed_print stopped PRINTER="$PINDEL_STOPPED_QUEUE"
+[[ -z "$(lpstat -o "$PINDEL_STOPPED_QUEUE" "$PINDEL_REJECTING_QUEUE" 2>/dev/null)" ]] ||
+    fail "a job was left on a queue that cannot print"
 
 # Keep one print as an artifact; the others are this run's own and go.
 before=""

@@ -40,7 +40,8 @@ nice "$SOURCE_DIR/scripts/package.sh" "$dist" >"$E2E_TMP/package.log" 2>&1 ||
     { cat "$E2E_TMP/package.log"; fail "scripts/package.sh"; }
 deb=$(tail -n1 "$E2E_TMP/package.log")
 version=$(dpkg-deb -f "$deb" Version)
-release=$(grep -o '<release version="[^"]*"' "$SOURCE_DIR/resources/de.mirtal.Pindel.metainfo.xml" | head -n1 | cut -d'"' -f2)
+release=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/metainfo/de.mirtal.Pindel.metainfo.xml |
+    grep -o '<release version="[^"]*"' | head -n1 | cut -d'"' -f2)
 [[ "$version" == "$release" ]] || fail "package version $version, newest AppStream release $release"
 [[ "$(basename "$deb")" == "pindel_${version}_amd64.deb" ]] || fail "the package is named $(basename "$deb")"
 [[ "$(dpkg-deb -f "$deb" Depends)" == *libqt6widgets6* ]] || fail "no dependencies from the program: $(dpkg-deb -f "$deb" Depends)"

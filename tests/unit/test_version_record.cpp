@@ -1,6 +1,9 @@
-// The Windows program file's identity: resources/orbo.rc is compiled with the
-// MinGW resource compiler and the binary resource file is read back, so what
-// Windows' file properties would show is checked here on Linux.
+// The Windows program file's identity: the version record generated from
+// resources/orbo.rc.in is compiled with the MinGW resource compiler and the
+// binary resource file is read back, so what Windows' file properties would
+// show is checked here on Linux, against the project's one version.
+#include "core/PindelVersion.h"
+
 #include <QtTest>
 
 #include <QImage>
@@ -171,7 +174,7 @@ private slots:
         const QString windres = QStringLiteral(PINDEL_WINDRES);
         if (windres.isEmpty())
             QSKIP("x86_64-w64-mingw32-windres is not installed (scripts/install-deps.sh --test)");
-        const QString rcFile = QStringLiteral(PINDEL_SOURCE_DIR "/resources/orbo.rc");
+        const QString rcFile = QStringLiteral(PINDEL_RC_FILE);
         const QString resFile = m_dir.filePath("orbo.res");
         QProcess windresRun;
         windresRun.start(windres, {"--preprocessor=cpp", "-I", PINDEL_SOURCE_DIR "/resources", "-i", rcFile,
@@ -193,25 +196,29 @@ private slots:
             QCOMPARE(r.language, quint16(0x0407));
     }
 
-    void fixedVersionIsOneZeroZeroZero()
+    // The fixed file and product version: major.minor.patch.0 of the project
+    // (1.0.0.0 for the version shown as "1.00").
+    void fixedVersionIsTheProjectsVersion()
     {
+        using namespace PindelVersion;
+        QCOMPARE(QString(kShown), QStringLiteral("%1.%2").arg(kMajor).arg(kMinor, 2, 10, QChar('0')));
         QCOMPARE(m_version.key, QString("VS_VERSION_INFO"));
         QCOMPARE(m_version.value.size(), 52);
         QCOMPARE(dword(m_version.value, 0), quint32(0xFEEF04BD));
-        QCOMPARE(dword(m_version.value, 8), quint32(0x00010000));  // file version 1.0
-        QCOMPARE(dword(m_version.value, 12), quint32(0x00000000)); // .0.0
-        QCOMPARE(dword(m_version.value, 16), quint32(0x00010000)); // product version 1.0
-        QCOMPARE(dword(m_version.value, 20), quint32(0x00000000)); // .0.0
+        const quint32 high = quint32(kMajor) << 16 | quint32(kMinor);
+        const quint32 low = quint32(kPatch) << 16;
+        QCOMPARE(dword(m_version.value, 8), high);  // file version major.minor
+        QCOMPARE(dword(m_version.value, 12), low);  // .patch.0
+        QCOMPARE(dword(m_version.value, 16), high); // product version
+        QCOMPARE(dword(m_version.value, 20), low);
     }
 
     void strings_data()
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("FileVersion") << "FileVersion"
-                                     << "1.00";
-        QTest::newRow("ProductVersion") << "ProductVersion"
-                                        << "1.00";
+        QTest::newRow("FileVersion") << "FileVersion" << QString(PindelVersion::kShown);
+        QTest::newRow("ProductVersion") << "ProductVersion" << QString(PindelVersion::kShown);
         QTest::newRow("FileDescription") << "FileDescription"
                                          << "Daten 'Notizzettel'";
         QTest::newRow("Comments") << "Comments"
