@@ -10,10 +10,7 @@ versions_active() { xprop -root _NET_ACTIVE_WINDOW | grep -qi "$(printf '0x%x' "
 
 desktop_start
 start_shown
-type_into_card 2 "$note"
-wait_until 5 stored_is Pindel3 "$note" || fail "the typed note was not saved: '$(store_value Pindel3)'"
-xdotool key ctrl+a Delete
-wait_until 5 stored_is Pindel3 "" || fail "the wiped note was not saved: '$(store_value Pindel3)'"
+type_and_wipe "$note"
 close_window
 wait_until 5 window_is_hidden || fail "closing did not hide the window"
 

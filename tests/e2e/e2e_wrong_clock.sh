@@ -16,10 +16,7 @@ run_with_clock() {
     else
         start_shown
     fi
-    type_into_card 2 "$2"
-    wait_until 5 stored_is Pindel3 "$2" || fail "the typed note was not saved: '$(store_value Pindel3)'"
-    xdotool key ctrl+a Delete
-    wait_until 5 stored_is Pindel3 "" || fail "the wiped note was not saved: '$(store_value Pindel3)'"
+    type_and_wipe "$2"
     wait_until 5 version_kept "$2" || fail "no version of '$2' was kept"
     orbo_stop
 }

@@ -363,6 +363,15 @@ type_into_card() {
 # stored_is KEY VALUE: the store holds exactly VALUE under KEY (for wait_until).
 stored_is() { [[ "$(store_value "$1")" == "$2" ]]; }
 
+# type_and_wipe TEXT: TEXT typed into card 2 and saved, then wiped with
+# Ctrl+A and Delete and saved, which keeps TEXT as a version.
+type_and_wipe() {
+    type_into_card 2 "$1"
+    wait_until 5 stored_is Pindel3 "$1" || fail "the typed note was not saved: '$(store_value Pindel3)'"
+    xdotool key ctrl+a Delete
+    wait_until 5 stored_is Pindel3 "" || fail "the wiped note was not saved: '$(store_value Pindel3)'"
+}
+
 # The program refills the window once it has become active, which the window
 # manager reports before the program has handled it; a refill puts the
 # cursor back at the start, so typing waits until it is done. Nothing the
