@@ -508,6 +508,8 @@ std::optional<QString> SqliteStore::keepWhatIsReplaced(const QString& key, const
     m_db.exec("RELEASE history");
     // What a version exists for (a wipe, a paste over the note, an outside
     // change written over) must not go with this save: it goes into a file.
+    // The rules are asked as if a version had just been kept, so typing
+    // (kept every five minutes) makes no files; only a large removal does.
     if (before && (forced || VersionRules::keepsReplaced(*before, value, 0)))
         rescueReplaced(key, *before);
     return error;
