@@ -1,7 +1,7 @@
 #include "platform/PrivateFiles.h"
 
-#include <QDir>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -221,11 +221,16 @@ std::optional<FileState> stateOf(const QString& file)
     struct stat st = {};
     if (::stat(QFile::encodeName(file).constData(), &st) != 0)
         return std::nullopt;
+#ifdef Q_OS_DARWIN
+    const struct timespec modified = st.st_mtimespec, changed = st.st_ctimespec;
+#else
+    const struct timespec modified = st.st_mtim, changed = st.st_ctim;
+#endif
     constexpr qint64 perSecond = 1000000000;
     return FileState{{quint64(st.st_dev), quint64(st.st_ino)},
                      qint64(st.st_size),
-                     qint64(st.st_mtim.tv_sec) * perSecond + st.st_mtim.tv_nsec,
-                     qint64(st.st_ctim.tv_sec) * perSecond + st.st_ctim.tv_nsec};
+                     qint64(modified.tv_sec) * perSecond + modified.tv_nsec,
+                     qint64(changed.tv_sec) * perSecond + changed.tv_nsec};
 #else
     const QFileInfo info(file);
     if (!info.exists())

@@ -143,10 +143,11 @@ void SqliteStore::leaveRewrittenFile()
 
 bool SqliteStore::takeRewrittenFile(QString* error, QString* told)
 {
-    *told = QStringLiteral("Die Notizdatei %1 wurde von einem anderen Programm überschrieben. Pindel hat sie neu "
-                           "gelesen: Karten, die Sie nicht bearbeitet haben, zeigen beim nächsten Öffnen ihren "
-                           "neuen Inhalt.")
-                .arg(QDir::toNativeSeparators(m_path));
+    *told =
+        QStringLiteral("Die Notizdatei %1 wurde von einem anderen Programm überschrieben. Pindel hat sie neu "
+                       "gelesen: Karten, die Sie nicht bearbeitet haben, zeigen beim nächsten Öffnen ihren "
+                       "neuen Inhalt.")
+            .arg(QDir::toNativeSeparators(m_path));
     const QString log = m_path + QStringLiteral("-wal");
     // A log that still holds pages (this program's, or another's written on
     // the old content) would be read over the new file and mix both: it is
@@ -159,8 +160,9 @@ bool SqliteStore::takeRewrittenFile(QString* error, QString* told)
     // SQLite's shared lock bytes, which every connection holds while open.
     constexpr qint64 sharedLockFirst = 0x40000002, sharedLockCount = 510;
     if (PrivateFiles::lockedByAnotherProcess(m_path, sharedLockFirst, sharedLockCount)) {
-        *error = QStringLiteral("die Notizdatei wurde von einem anderen Programm überschrieben, und ein weiteres "
-                                "hält sie geöffnet; Pindel liest sie neu, sobald es sie schließt");
+        *error =
+            QStringLiteral("die Notizdatei wurde von einem anderen Programm überschrieben, und ein weiteres "
+                           "hält sie geöffnet; Pindel liest sie neu, sobald es sie schließt");
         return false;
     }
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -168,12 +170,14 @@ bool SqliteStore::takeRewrittenFile(QString* error, QString* told)
     for (int n = 2; QFileInfo::exists(aside); ++n)
         aside = log + QStringLiteral(".old-") + stamp + QStringLiteral("-%1").arg(n);
     if (!QFile::rename(log, aside)) {
-        *error = QStringLiteral("die Notizdatei wurde von einem anderen Programm überschrieben, und ihr altes "
-                                "Protokoll %1 kann nicht beiseitegelegt werden")
-                     .arg(QDir::toNativeSeparators(log));
+        *error =
+            QStringLiteral("die Notizdatei wurde von einem anderen Programm überschrieben, und ihr altes "
+                           "Protokoll %1 kann nicht beiseitegelegt werden")
+                .arg(QDir::toNativeSeparators(log));
         return false;
     }
-    *told += QStringLiteral(" Das Protokoll der alten Fassung liegt unter %1.").arg(QDir::toNativeSeparators(aside));
+    *told += QStringLiteral(" Das Protokoll der alten Fassung liegt unter %1.")
+                 .arg(QDir::toNativeSeparators(aside));
     m_rewritten = false;
     return true;
 }
@@ -460,9 +464,10 @@ template <typename Work> void SqliteStore::inTransaction(const QString& key, Wor
     if (noticeFileChangedUnderUs()) {
         m_known.clear();
         m_history.forgetWhatIsKnown();
-        throw StoreError(failure(QStringLiteral("Speichern"), key,
-                                 QStringLiteral("die Notizdatei wurde währenddessen von einem anderen Programm "
-                                                "geändert")));
+        throw StoreError(
+            failure(QStringLiteral("Speichern"), key,
+                    QStringLiteral("die Notizdatei wurde währenddessen von einem anderen Programm "
+                                   "geändert")));
     }
     carryOwnWritesIn();
 }

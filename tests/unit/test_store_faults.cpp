@@ -344,8 +344,8 @@ private slots:
         store.write("Pindel4", "drei");
         QCOMPARE(store.read("Pindel1", ""), QString("eins"));
 
-        const QByteArray other = otherMachinesCopy(path(),
-            {{"Pindel1", "eins anders"}, {"Pindel3", "zwei anders"}, {"Pindel4", "drei anders"}});
+        const QByteArray other = otherMachinesCopy(
+            path(), {{"Pindel1", "eins anders"}, {"Pindel3", "zwei anders"}, {"Pindel4", "drei anders"}});
         if (logHoldsOldPages)
             RawDb(path()).put("Pindel2", "auf der alten Fassung");
         const auto before = PrivateFiles::identityOf(path());
