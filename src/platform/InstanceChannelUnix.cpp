@@ -167,7 +167,7 @@ struct InstanceChannel::Listener
 
     void add(int caller)
     {
-        auto* callerNotifier = new QSocketNotifier(caller, QSocketNotifier::Read);
+        auto* callerNotifier = new QSocketNotifier(caller, QSocketNotifier::Read, channel);
         callers.insert(caller, {callerNotifier, {}, now()});
         QObject::connect(callerNotifier, &QSocketNotifier::activated, channel,
                          [this, caller] { readFrom(caller); });
