@@ -20,12 +20,31 @@ public:
     static inline const QByteArray showRequest = "show\n";
     static inline const QByteArray shownReply = "ok\n";
 
+    // A caller has this long to send its request; one that sends nothing (a
+    // stuck or buggy program of the user's) is closed unanswered.
+    static constexpr int requestTimeoutMs = 2000;
+    // Callers served at once. More wait in the system's queue, where they
+    // hold none of this process's descriptors.
+    static constexpr int maxCallers = 4;
+
     explicit InstanceChannel(QObject* parent = nullptr);
     ~InstanceChannel() override;
 
     // Starts listening under name; a leftover of a crashed copy is replaced.
     // False with the cause in error when it cannot.
     bool listen(const QString& name, QString* error);
+
+    // Whether a caller would be taken now: not while the most are served,
+    // nor for a while after the process ran out of descriptors.
+    bool accepting() const;
+    // Whether the socket file at the name is still this listener's (it goes
+    // when its folder is deleted).
+    bool reachable() const;
+
+    // The clock the request timeout and the pauses follow, in milliseconds
+    // (steady); for tests.
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
     // One attempt at asking the copy listening under name to show its
     // window; true once it answered. Waits at most timeoutMs, and gives up
@@ -40,4 +59,5 @@ signals:
 private:
     struct Listener;
     Listener* m_listener = nullptr;
+    Clock m_clock;
 };

@@ -51,6 +51,17 @@ bool InstanceChannel::listen(const QString& name, QString* error)
     return true;
 }
 
+bool InstanceChannel::accepting() const
+{
+    return m_listener && m_listener->server->isListening();
+}
+
+bool InstanceChannel::reachable() const
+{
+    // A named pipe has no file that could be deleted.
+    return m_listener != nullptr;
+}
+
 bool InstanceChannel::askToShow(const QString& name, int timeoutMs, QString* error,
                                 const std::function<bool()>& stillWorthWaiting)
 {

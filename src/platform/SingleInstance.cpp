@@ -9,10 +9,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QMessageBox>
 #include <QSysInfo>
 #include <QThread>
 #include <cstdio>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -24,6 +26,17 @@
 #endif
 
 namespace {
+
+// How long the events of one deletion (files, then their folder) may take.
+constexpr int kGuardSettleMs = 300;
+
+// A lock whose file was deleted under it: unlocking it would remove, by
+// name, the lock file made since. Kept, never unlocked, until the end.
+void abandon(std::unique_ptr<QLockFile> lock)
+{
+    static auto* abandoned = new std::vector<std::unique_ptr<QLockFile>>;
+    abandoned->push_back(std::move(lock));
+}
 
 // A lock file that names no process and has not changed for this long is
 // what a power cut leaves between making the file and writing it.
@@ -129,6 +142,9 @@ SingleInstance::SingleInstance(const QString& storePath, QObject* parent)
     : QObject(parent), m_storePath(QFileInfo(storePath).absoluteFilePath()),
       m_folder(QFileInfo(m_storePath).absolutePath())
 {
+    m_guardCheck.setSingleShot(true);
+    m_guardCheck.setInterval(kGuardSettleMs);
+    connect(&m_guardCheck, &QTimer::timeout, this, &SingleInstance::keepGuard);
 }
 
 SingleInstance::~SingleInstance()
@@ -207,7 +223,9 @@ SingleInstance::Claim SingleInstance::claim()
     }
     if (locked) {
         QFile::setPermissions(lockPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        m_lockFile = PrivateFiles::identityOf(lockPath());
         listen();
+        watchGuard();
         return Claim::Running;
     }
     const QString lock = QDir::toNativeSeparators(lockPath());
@@ -238,6 +256,46 @@ void SingleInstance::listen()
         return;
     }
     connect(m_channel, &InstanceChannel::showRequested, this, &SingleInstance::showRequested);
+}
+
+void SingleInstance::watchGuard()
+{
+    if (!m_guardWatch) {
+        m_guardWatch = new QFileSystemWatcher(this);
+        connect(m_guardWatch, &QFileSystemWatcher::fileChanged, this, [this] { m_guardCheck.start(); });
+    }
+    if (!m_guardWatch->files().isEmpty())
+        m_guardWatch->removePaths(m_guardWatch->files());
+    m_guardWatch->addPath(lockPath());
+    if (m_channel && m_channel->reachable())
+        m_guardWatch->addPath(serverName());
+}
+
+void SingleInstance::keepGuard()
+{
+    const bool lockKept = PrivateFiles::identityOf(lockPath()) == m_lockFile;
+    const bool socketKept = m_channel && m_channel->reachable();
+    if (lockKept && socketKept) {
+        watchGuard();
+        return;
+    }
+    // Deleted with the store's folder, or by a cleaner: a later start would
+    // find no copy running and run as a second one.
+    delete m_channel;
+    m_channel = nullptr;
+    m_problem.clear();
+    if (lockKept) {
+        if (prepareFolder())
+            listen();
+        watchGuard();
+    } else {
+        abandon(std::move(m_lock));
+        if (claim() == Claim::AnotherRuns)
+            m_problem = QStringLiteral("Die Sperrdatei %1 wurde gelöscht, und ein anderes Pindel hat sie übernommen")
+                            .arg(QDir::toNativeSeparators(lockPath()));
+    }
+    if (!m_problem.isEmpty())
+        std::fprintf(stderr, "orbo: %s\n", qPrintable(m_problem));
 }
 
 SingleInstance::Holder SingleInstance::holder() const

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "platform/PrivateFiles.h"
+
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
 class InstanceChannel;
+class QFileSystemWatcher;
 
 // One running copy per store: two copies would each write the texts they
 // loaded over the other's edits. The guard belongs to the store, not to the
@@ -15,7 +19,9 @@ class InstanceChannel;
 // no runtime folder) nor another user can get around it. The running copy
 // listens on a local socket there too; a later start asks it to bring its
 // window back and ends. A lock left by a copy that crashed names a process
-// that is gone and is taken over.
+// that is gone and is taken over. Lock and socket deleted while the copy
+// runs (with the store's folder, by a cleaner) are made again at once, so a
+// later start never takes the running copy for gone.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -65,6 +71,8 @@ private:
     bool prepareFolder();
     bool socketFolderReady();
     void listen();
+    void watchGuard();
+    void keepGuard();
     QString explain(HandOver outcome) const;
     static void tellUser(const QString& message);
 
@@ -74,5 +82,10 @@ private:
     qint64 m_holderPid = 0;
     QString m_holderHost;
     std::unique_ptr<QLockFile> m_lock;
+    std::optional<PrivateFiles::FileIdentity> m_lockFile;
     InstanceChannel* m_channel = nullptr;
+    QFileSystemWatcher* m_guardWatch = nullptr;
+    // A deletion comes as several events (files, then the folder): the guard
+    // is looked at once they have settled.
+    QTimer m_guardCheck;
 };

@@ -1,6 +1,9 @@
 // The line between a later start and the running copy: the request is
 // answered and reported once; anything else is dropped without an answer and
 // without disturbing the listener; asking where nobody listens fails in time.
+// Stuck callers are closed at their timeout and never hold more than a few
+// descriptors; running out of descriptors pauses the listener. Lock and
+// socket deleted under a running copy are made again.
 #include "platform/InstanceChannel.h"
 #include "platform/SingleInstance.h"
 
@@ -13,6 +16,10 @@
 #include <future>
 
 #ifdef Q_OS_UNIX
+#include <QDir>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -31,6 +38,14 @@ bool askWhileListening(const QString& name, int timeoutMs, QString* error)
     return asked.get();
 }
 
+// The channel's clock, moved by the test. Each look at it is counted, so a
+// test can wait until the listener has looked at the time it was set to.
+struct StillClock
+{
+    qint64 now = 0;
+    int looks = 0;
+};
+
 // A channel listening in a folder of its own.
 struct Listening
 {
@@ -39,6 +54,23 @@ struct Listening
     InstanceChannel channel;
     QString error;
     bool listening = channel.listen(name, &error);
+    std::shared_ptr<StillClock> clock = std::make_shared<StillClock>();
+
+    Listening()
+    {
+        channel.setClock([c = clock] {
+            ++c->looks;
+            return c->now;
+        });
+    }
+
+    // Sets the clock and waits until the listener has looked at it.
+    bool passTime(qint64 ms)
+    {
+        clock->now += ms;
+        const int looked = clock->looks;
+        return QTest::qWaitFor([&] { return clock->looks > looked; });
+    }
 };
 
 #ifdef Q_OS_UNIX
@@ -49,6 +81,47 @@ sockaddr_un addressOf(const QString& name)
     const QByteArray path = QFile::encodeName(name);
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     return address;
+}
+
+// A caller that connects and sends bytes, then leaves it to the test.
+int connectAndSend(const QString& name, const QByteArray& bytes)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_un address = addressOf(name);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    if (!bytes.isEmpty())
+        (void)!::write(fd, bytes.constData(), size_t(bytes.size()));
+    return fd;
+}
+
+// What a caller was sent before the listener closed it, waiting for that
+// while the listener runs; "open" while it has not.
+QByteArray whenClosed(int fd)
+{
+    QByteArray got;
+    const bool closed = QTest::qWaitFor([&] {
+        char buffer[64];
+        ssize_t n;
+        while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+            got.append(buffer, n);
+        return n == 0 || errno != EAGAIN;
+    });
+    return closed ? got : QByteArray("open");
+}
+
+// Neither answered nor closed so far.
+bool stillOpen(int fd)
+{
+    pollfd wait{fd, POLLIN, 0};
+    return ::poll(&wait, 1, 0) == 0;
+}
+
+int openDescriptors()
+{
+    return int(QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size());
 }
 
 // A caller that sends raw bytes and reads whatever comes back.
@@ -165,6 +238,139 @@ private slots:
         QVERIFY(!channel.listen(name, &error));
         QVERIFY(error.contains("zu lang"));
         QVERIFY(!InstanceChannel::askToShow(name, 100, &error));
+    }
+
+    // A caller has the timeout to send its whole request, counted from when
+    // it was taken; one that is silent or stops halfway is closed unanswered.
+    void aSilentCallerIsClosedAtTheTimeout_data()
+    {
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<int>("waited");
+        QTest::addColumn<QByteArray>("rest");
+        QTest::addColumn<QByteArray>("answer");
+        const int timeout = 2000; // a caller has two seconds
+        QTest::newRow("nothing, until the timeout") << QByteArray() << timeout << QByteArray() << QByteArray();
+        QTest::newRow("half a request, until the timeout")
+            << QByteArray("sh") << timeout << QByteArray() << QByteArray();
+        QTest::newRow("half a request, the rest just in time")
+            << QByteArray("sh") << timeout - 1 << QByteArray("ow\n") << QByteArray("ok\n");
+        QTest::newRow("nothing, then the request just in time")
+            << QByteArray() << timeout - 1 << QByteArray("show\n") << QByteArray("ok\n");
+    }
+    void aSilentCallerIsClosedAtTheTimeout()
+    {
+        QFETCH(QByteArray, first);
+        QFETCH(int, waited);
+        QFETCH(QByteArray, rest);
+        QFETCH(QByteArray, answer);
+        Listening l;
+        QVERIFY(l.listening);
+        QSignalSpy shown(&l.channel, &InstanceChannel::showRequested);
+        const int fd = connectAndSend(l.name, first);
+        QVERIFY(fd >= 0);
+        QVERIFY(l.passTime(0)); // taken
+        QVERIFY(l.passTime(waited));
+        if (!rest.isEmpty())
+            QCOMPARE(::write(fd, rest.constData(), size_t(rest.size())), ssize_t(rest.size()));
+        QCOMPARE(whenClosed(fd), answer);
+        ::close(fd);
+        QCOMPARE(shown.count(), answer.isEmpty() ? 0 : 1);
+    }
+
+    // Stuck callers hold no more than a few of the process's descriptors;
+    // the others wait in the system's queue, and a request behind them is
+    // answered once they have timed out.
+    void stuckCallersHoldAFewDescriptorsAndARequestGetsThrough()
+    {
+        Listening l;
+        QVERIFY(l.listening);
+        QSignalSpy shown(&l.channel, &InstanceChannel::showRequested);
+        const int before = openDescriptors();
+        QList<int> stuck;
+        for (int i = 0; i < 2 * InstanceChannel::maxCallers; ++i) {
+            stuck << connectAndSend(l.name, {});
+            QVERIFY(stuck.last() >= 0);
+        }
+        QTRY_VERIFY(!l.channel.accepting());
+        QVERIFY(l.passTime(0));
+        QCOMPARE(openDescriptors() - before - stuck.size(), InstanceChannel::maxCallers);
+
+        // Behind them, a request: answered once two rounds have timed out.
+        const int request = connectAndSend(l.name, "show\n");
+        QVERIFY(request >= 0);
+        QVERIFY(l.passTime(InstanceChannel::requestTimeoutMs));
+        QCOMPARE(shown.count(), 0);
+        QVERIFY(l.passTime(InstanceChannel::requestTimeoutMs));
+        QCOMPARE(whenClosed(request), QByteArray("ok\n"));
+        ::close(request);
+        QCOMPARE(shown.count(), 1);
+        for (int fd : stuck) {
+            QCOMPARE(whenClosed(fd), QByteArray());
+            ::close(fd);
+        }
+    }
+
+    // Out of descriptors, a waiting caller cannot be taken: the listener
+    // pauses instead of trying again at once (a loop taking a core), and the
+    // caller is answered once descriptors are free and the pause has passed.
+    void runningOutOfDescriptorsPausesTheListener()
+    {
+        Listening l;
+        QVERIFY(l.listening);
+        QSignalSpy shown(&l.channel, &InstanceChannel::showRequested);
+        rlimit limit{};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+        const int fd = connectAndSend(l.name, "show\n");
+        QVERIFY(fd >= 0);
+        rlimit few = limit;
+        few.rlim_cur = rlim_t(openDescriptors() + 16);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &few), 0);
+        QList<int> taken;
+        const int base = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        for (int spare = base; spare >= 0; spare = ::fcntl(base, F_DUPFD_CLOEXEC, 0))
+            taken << spare;
+        QTRY_VERIFY(!l.channel.accepting());
+        QVERIFY(l.passTime(0));
+        QVERIFY(stillOpen(fd));
+        QCOMPARE(shown.count(), 0);
+        for (int spare : taken)
+            ::close(spare);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+        QVERIFY(l.passTime(2000));
+        QCOMPARE(whenClosed(fd), QByteArray("ok\n"));
+        ::close(fd);
+        QCOMPARE(shown.count(), 1);
+    }
+
+    // Lock and socket deleted under a running copy (with the store's folder,
+    // by a cleaner) are made again, and a later start hands over to it.
+    void aDeletedGuardIsMadeAgain_data()
+    {
+        QTest::addColumn<QString>("deleted");
+        QTest::newRow("the whole folder") << "folder";
+        QTest::newRow("the lock") << "lock";
+        QTest::newRow("the socket") << "socket";
+    }
+    void aDeletedGuardIsMadeAgain()
+    {
+        QFETCH(QString, deleted);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("MIRTAL");
+        const QString store = folder + "/store.sqlite3";
+        SingleInstance running(store);
+        QCOMPARE(running.claim(), SingleInstance::Claim::Running);
+        QSignalSpy shown(&running, &SingleInstance::showRequested);
+        if (deleted == "folder")
+            QVERIFY(QDir(folder).removeRecursively());
+        else
+            QVERIFY(QFile::remove(deleted == "lock" ? running.lockPath() : running.serverName()));
+        QTRY_VERIFY(QFileInfo::exists(running.lockPath()) && QFileInfo::exists(running.serverName()));
+        QCOMPARE(QFileInfo(folder).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+        SingleInstance later(store);
+        QCOMPARE(later.claim(), SingleInstance::Claim::AnotherRuns);
+        QString error;
+        QVERIFY2(askWhileListening(later.serverName(), 2000, &error), qPrintable(error));
+        QCOMPARE(shown.count(), 1);
     }
 #endif
 
