@@ -23,7 +23,10 @@ small_disk() {
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$HOME"
     STORE="$XDG_CONFIG_HOME/MIRTAL/store.sqlite3"
 }
-fill_small_disk() { dd if=/dev/zero of="$SMALL/filler" bs=1k count=4000 2>/dev/null || true; }
+# Each call adds a filler of its own: a failed save may give back a little
+# room (the store closes and its shared-memory file goes), which the next
+# call takes again.
+fill_small_disk() { dd if=/dev/zero of="$(mktemp -p "$SMALL" filler.XXXXXX)" bs=1k count=4000 2>/dev/null || true; }
 small_disk_gone() {
     if mountpoint -q "$SMALL"; then
         [[ -z "${ORBO_PID:-}" ]] || orbo_stop
@@ -63,6 +66,7 @@ rescue_on_a_full_disk() {
     fill_small_disk
     type_into_card 1 " und mehr"
     wait_until 10 orbo_log_has "Speichern „Pindel1“" || fail "the failed save was not told"
+    fill_small_disk
     end_refused
     [[ -z "$(rescues_in "$SMALL" -size +0)" ]] || fail "a rescue on the full disk: $(rescues_in "$SMALL" -size +0)"
     rm "$(dirname "$STORE")/Pindel-gerettet-20000101-000000-Karte-1.txt"
