@@ -1,5 +1,6 @@
 #include "app/PindelApp.h"
 
+#include "core/Timer.h"
 #include "handlers/Autosave.h"
 #include "handlers/Closing.h"
 #include "handlers/EarlierVersions.h"
@@ -28,11 +29,13 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QSessionManager>
+#include <cstdio>
 
 PindelApp::PindelApp(SerializedStore& store, CardPrinter& printer, QObject* parent)
     : QObject(parent), m_store(store), m_printer(printer),
       m_window(std::make_unique<MainWindow>()), m_context{*m_window, m_store, m_marquee, m_reporter}
 {
+    m_announceReady = qEnvironmentVariableIsSet("ORBO_ANNOUNCE_READY");
     m_reporter.setUserSink([this](const QString& message) { tellUser(message); });
     m_autosave = std::make_unique<Autosave>(m_context);
     connectHandlers();
@@ -62,7 +65,10 @@ void PindelApp::connectHandlers()
 {
     MainWindow& w = *m_window;
     connect(&w, &MainWindow::closeRequested, this, &PindelApp::onCloseRequested);
-    connect(&w, &MainWindow::activated, this, [this] { Startup::activation(m_context); });
+    connect(&w, &MainWindow::activated, this, [this] {
+        Startup::activation(m_context);
+        announceReady();
+    });
     connect(&w, &MainWindow::focusLost, this, [this] {
         if (m_window->isVisible())
             FocusLoss::saveContents(m_context, this, [this](const std::optional<QString>& failure) {
@@ -71,7 +77,7 @@ void PindelApp::connectHandlers()
             });
     });
     connect(&w, &MainWindow::resized, this, [this] { Resize::apply(*m_window); });
-    connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });
+    connect(w.timer(), &Timer::timeout, this, [this] { MarqueeTick::tick(m_context); });
     connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
     connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
     connect(w.tray()->menu(), &TrayMenu::versionsChosen, this, &PindelApp::openVersions);
@@ -148,6 +154,17 @@ void PindelApp::restoreFromTray()
         m_window->hide();
     }
     Restore::restore(m_context);
+    // A window that was on screen already is not activated again.
+    if (!m_window->activationPending())
+        announceReady();
+}
+
+void PindelApp::announceReady()
+{
+    if (!m_announceReady)
+        return;
+    std::fputs("orbo: window ready\n", stderr);
+    std::fflush(stderr);
 }
 
 void PindelApp::openVersions()

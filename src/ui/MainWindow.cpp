@@ -1,8 +1,10 @@
 #include "ui/MainWindow.h"
 
 #include "core/CardTable.h"
+#include "core/Clock.h"
 #include "core/ScreenReach.h"
 #include "core/StepFailure.h"
+#include "core/Timer.h"
 #include "core/Twips.h"
 #include "ui/ContentBox.h"
 #include "ui/TabStrip.h"
@@ -73,14 +75,14 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     auto* versions = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(versions, &QShortcut::activated, this, &MainWindow::versionsRequested);
 
-    m_timer = new QTimer(this);
+    m_timer = Clock::current().repeatingTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(200);
     m_timer->start();
 
-    m_activationFallback.setSingleShot(true);
-    m_activationFallback.setInterval(400);
-    connect(&m_activationFallback, &QTimer::timeout, this, &MainWindow::runPendingActivation);
+    m_activationFallback = Clock::current().singleShotTimer(this);
+    m_activationFallback->setInterval(activationFallbackMs);
+    connect(m_activationFallback, &Timer::timeout, this, &MainWindow::runPendingActivation);
 }
 
 MainWindow::~MainWindow() = default;
@@ -397,13 +399,13 @@ bool MainWindow::event(QEvent* event)
         placeOnceFrameIsKnown(false);
         if (!event->spontaneous() && !m_activationPending) {
             m_activationPending = true;
-            m_activationFallback.start();
+            m_activationFallback->start();
         }
         break;
     case QEvent::Hide:
         if (!event->spontaneous()) {
             m_activationPending = false;
-            m_activationFallback.stop();
+            m_activationFallback->stop();
             m_minimizedSinceShown = false;
         }
         break;
@@ -449,7 +451,7 @@ bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr
 
 void MainWindow::runPendingActivation()
 {
-    m_activationFallback.stop();
+    m_activationFallback->stop();
     if (!m_activationPending || !isVisible())
         return;
     m_activationPending = false;

@@ -6,13 +6,13 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 
 class ContentBox;
 class QLabel;
 class TabStrip;
+class Timer;
 class TitleBox;
 class TrayIcon;
 
@@ -35,6 +35,9 @@ class MainWindow : public QWidget
     Q_OBJECT
 public:
     static inline const QString& designCaption = Marquee::designCaption;
+    // How long activation waits for a window manager that never makes the
+    // shown window active.
+    static constexpr int activationFallbackMs = 400;
 
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -43,7 +46,7 @@ public:
     const CardControls& card(int index) const { return m_cards.at(size_t(index)); }
     ContentBox* contentBox(int index) const { return card(index).content; }
     TrayIcon* tray() const { return m_tray; }
-    QTimer* timer() const { return m_timer; }
+    Timer* timer() const { return m_timer; }
     const std::array<QIcon, 3>& imageList() const { return m_imageList; }
 
     // Outer frame (frame and caption included), in twips. Each setter is one
@@ -82,6 +85,9 @@ public:
     // The window was minimised since it was last shown. Wayland never tells
     // a program that its window is minimised, nor lets it bring one back.
     bool minimizedSinceShown() const { return m_minimizedSinceShown; }
+
+    // Shown, and activation not yet run.
+    bool activationPending() const { return m_activationPending; }
 
     // Every way of showing the window comes through here: the editors are
     // built before the first show.
@@ -132,7 +138,7 @@ private:
     std::array<CardControls, 3> m_cards{};
     std::array<QIcon, 3> m_imageList{};
     TrayIcon* m_tray = nullptr;
-    QTimer* m_timer = nullptr;
+    Timer* m_timer = nullptr;
     QLabel* m_notice = nullptr;
     TwipsMemo m_left, m_top, m_width, m_height;
     // The outer frame last asked for, and whether it was asked for before the
@@ -147,5 +153,5 @@ private:
     bool m_activationPending = false;
     bool m_editorsBuilt = false;
     bool m_minimizedSinceShown = false;
-    QTimer m_activationFallback;
+    Timer* m_activationFallback = nullptr;
 };

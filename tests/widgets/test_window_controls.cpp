@@ -169,19 +169,23 @@ private slots:
     {
         AppFixture a;
         PindelApp& app = a.app;
-        app.start();                                            // no tray here: the window stays on screen
+        const int fallback = MainWindow::activationFallbackMs;
+        app.start(); // no tray here: the window stays on screen
+        a.advance(fallback);
         QTRY_COMPARE(countOf(a.idle().log, "read Pindel1"), 2); // load step, then activation
         QWidget other;
         other.show();
         other.activateWindow();
-        QTest::qWait(100);
+        QTRY_VERIFY(other.isActiveWindow());
         app.window().activateWindow();
-        QTest::qWait(600);
+        QTRY_VERIFY(app.window().isActiveWindow());
+        a.advance(2 * fallback);
         QCOMPARE(countOf(a.idle().log, "read Pindel1"), 2); // a change of focus is no activation
         app.window().hide();
         app.window().show(); // no activateWindow(): runs after a short wait all the same
+        a.advance(fallback);
         QTRY_COMPARE(countOf(a.idle().log, "read Pindel1"), 3);
-        QTest::qWait(600);
+        a.advance(2 * fallback);
         QCOMPARE(countOf(a.idle().log, "read Pindel1"), 3);
     }
 

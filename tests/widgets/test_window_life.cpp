@@ -2,6 +2,7 @@
 #include "WidgetHelpers.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
+#include "core/Timer.h"
 #include "handlers/Closing.h"
 #include "handlers/FocusLoss.h"
 #include "handlers/MarqueeTick.h"
