@@ -1,10 +1,10 @@
 #include "app/PindelApp.h"
 
+#include "core/CardTable.h"
 #include "core/Timer.h"
 #include "handlers/Autosave.h"
 #include "handlers/Closing.h"
 #include "handlers/EarlierVersions.h"
-#include "handlers/FocusLoss.h"
 #include "handlers/MarqueeTick.h"
 #include "handlers/Print.h"
 #include "handlers/Resize.h"
@@ -71,7 +71,7 @@ void PindelApp::connectHandlers()
     });
     connect(&w, &MainWindow::focusLost, this, [this] {
         if (m_window->isVisible())
-            FocusLoss::saveContents(m_context, this, [this](const std::optional<QString>& failure) {
+            SaveNotes::inBackground(m_context, this, [this](const std::optional<QString>& failure) {
                 if (failure)
                     m_autosave->retrySoon();
             });
@@ -85,7 +85,7 @@ void PindelApp::connectHandlers()
     connect(w.tray()->menu(), &TrayMenu::failed, this,
             [this](const QString& message) { m_reporter.report(message); });
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
-    for (int card = 0; card < 3; ++card) {
+    for (int card = 0; card < kCardCount; ++card) {
         const CardControls& c = w.card(card);
         connect(c.okButton, &QPushButton::clicked, this,
                 [this, card] { m_reporter.saveOutcome(TitlePanel::ok(m_context, card)); });

@@ -1,5 +1,6 @@
 #include "handlers/Autosave.h"
 
+#include "core/CardTable.h"
 #include "core/Clock.h"
 #include "core/Timer.h"
 #include "handlers/HandlerContext.h"
@@ -11,7 +12,7 @@ Autosave::Autosave(HandlerContext& ctx, QObject* parent)
     : QObject(parent), m_ctx(ctx), m_timer(Clock::current().singleShotTimer(this))
 {
     connect(m_timer, &Timer::timeout, this, &Autosave::save);
-    for (int card = 0; card < 3; ++card)
+    for (int card = 0; card < kCardCount; ++card)
         connect(ctx.window.contentBox(card), &ContentBox::textChanged, this, &Autosave::onEdited);
 }
 

@@ -5,7 +5,7 @@
 class Timer;
 struct HandlerContext;
 
-// Saves the three contents soon after the user types, so that a crash or a
+// Saves the notes soon after the user types, so that a crash or a
 // power cut loses at most about a second of typing. A timer starts at the
 // first edit since the last save and is not restarted by later edits: the
 // contents are written at most one interval after the last edit and at least

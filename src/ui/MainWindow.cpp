@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QWindow>
+#include <map>
 
 namespace {
 
@@ -95,9 +96,10 @@ void MainWindow::createControls()
     m_strip->setRowHeight(twipsToPixelsY(kTabRowHeight));
     placeInTwips(m_strip, kStrip.left, kStrip.top, kStrip.width, kStrip.height);
 
-    for (const CardDefinition& def : kCards) {
-        QWidget* page = m_strip->page(def.tabIndex);
-        CardControls& card = m_cards[size_t(def.tabIndex)];
+    for (int index = 0; index < kCardCount; ++index) {
+        const CardDefinition& def = kCards[index];
+        QWidget* page = m_strip->page(index);
+        CardControls& card = m_cards[size_t(index)];
 
         card.content = new ContentBox(page);
         card.content->setObjectName(QLatin1String(def.contentBox));
@@ -155,18 +157,19 @@ void MainWindow::buildEditors()
 
 void MainWindow::setTabOrder()
 {
-    // The design's tab order; the title panels themselves take no focus.
-    const CardControls& c1 = m_cards[0];
-    const CardControls& c2 = m_cards[1];
-    const CardControls& c3 = m_cards[2];
-    auto content = [](const CardControls& c) -> QWidget* { return c.content->editor(); };
-    auto title = [](const CardControls& c) -> QWidget* { return c.titleBox->editor(); };
-    const QList<QWidget*> order{m_strip->tabRow(), content(c1),    title(c1),       c1.okButton,
-                                c1.cancelButton,   content(c2),    content(c3),     c2.cancelButton,
-                                c2.okButton,       title(c2),      c3.cancelButton, c3.okButton,
-                                title(c3),         c3.printButton, c2.printButton,  c1.printButton};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    // The design's tab order, from the tab row (0) across the cards.
+    std::map<int, QWidget*> order{{0, m_strip->tabRow()}};
+    for (int index = 0; index < kCardCount; ++index) {
+        const CardDefinition::TabOrder& place = kCards[index].tabOrder;
+        const CardControls& c = m_cards[size_t(index)];
+        order.insert({{place.content, c.content->editor()},
+                      {place.title, c.titleBox->editor()},
+                      {place.ok, c.okButton},
+                      {place.cancel, c.cancelButton},
+                      {place.print, c.printButton}});
+    }
+    for (auto it = std::next(order.begin()); it != order.end(); ++it)
+        QWidget::setTabOrder(std::prev(it)->second, it->second);
     m_strip->tabRow()->setFocus();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CardTable.h"
 #include "core/Marquee.h"
 #include "core/TwipsMemo.h"
 
@@ -135,7 +136,7 @@ private:
     double dpiY() const;
 
     TabStrip* m_strip = nullptr;
-    std::array<CardControls, 3> m_cards{};
+    std::array<CardControls, kCardCount> m_cards{};
     std::array<QIcon, 3> m_imageList{};
     TrayIcon* m_tray = nullptr;
     Timer* m_timer = nullptr;

@@ -66,7 +66,7 @@ private slots:
     void fillingTheBoxesFromTheStoreWritesNothing()
     {
         Setup s;
-        for (int card = 0; card < 3; ++card)
+        for (int card = 0; card < kCardCount; ++card)
             s.f.window.contentBox(card)->setText(QString("geladen %1\r\n").arg(card));
         s.f.advance(2 * Autosave::intervalMs);
         QVERIFY(s.log().isEmpty());

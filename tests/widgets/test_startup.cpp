@@ -36,7 +36,7 @@ private slots:
         QCOMPARE(f.window.contentBox(0)->text(), Startup::loadHint());
         QCOMPARE(f.window.contentBox(1)->text(), QString());
         QCOMPARE(f.window.contentBox(2)->text(), QString());
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < kCardCount; ++i) {
             QCOMPARE(f.window.card(i).titleBox->text(), QString("Karte #%1").arg(i + 1));
             QCOMPARE(f.window.tabStrip()->caption(i), QString("Karte #%1").arg(i + 1));
         }

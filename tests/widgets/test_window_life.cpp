@@ -4,9 +4,9 @@
 #include "app/PindelApp.h"
 #include "core/Timer.h"
 #include "handlers/Closing.h"
-#include "handlers/FocusLoss.h"
 #include "handlers/MarqueeTick.h"
 #include "handlers/Resize.h"
+#include "handlers/SaveNotes.h"
 #include "handlers/Restore.h"
 #include "handlers/Startup.h"
 #include "print/CardPrinter.h"
@@ -88,7 +88,7 @@ private slots:
     {
         WindowFixture f;
         f.window.contentBox(2)->setText("drei");
-        FocusLoss::saveContents(f.ctx, &f.window);
+        SaveNotes::inBackground(f.ctx, &f.window);
         QCOMPARE(f.idle().log, QStringList({"write Pindel1", "write Pindel3", "write Pindel4"}));
         QCOMPARE(f.store.value("Pindel4"), QString("drei"));
     }
@@ -119,7 +119,7 @@ private slots:
         QVERIFY(f.window.isVisible());
         QCOMPARE(f.marquee.position, qint64(0));
         QCOMPARE(f.marquee.stopFlag, 0);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < kCardCount; ++i) {
             QCOMPARE(f.window.contentBox(i)->text(), QString());
             QCOMPARE(f.window.card(i).titleBox->text(), QString()); // no title defaults here
         }
@@ -217,7 +217,7 @@ private slots:
         Resize::apply(f.window);
         QCOMPARE(f.window.tabStrip()->width(), px(stripWidth));
         QCOMPARE(f.window.tabStrip()->height(), px(stripHeight));
-        for (int card = 0; card < 3; ++card) {
+        for (int card = 0; card < kCardCount; ++card) {
             const QSize box = f.window.contentBox(card)->size();
             QCOMPARE(box.width(), boxWidth < 0 ? before.width() : px(boxWidth));
             QCOMPARE(box.height(), boxHeight < 0 ? before.height() : px(boxHeight));
