@@ -1,6 +1,7 @@
 #include "app/PindelApp.h"
 
 #include "core/CardTable.h"
+#include "core/Clock.h"
 #include "core/Timer.h"
 #include "handlers/Autosave.h"
 #include "handlers/Closing.h"
@@ -77,7 +78,10 @@ void PindelApp::connectHandlers()
             });
     });
     connect(&w, &MainWindow::resized, this, [this] { Resize::apply(*m_window); });
-    connect(w.timer(), &Timer::timeout, this, [this] { MarqueeTick::tick(m_context); });
+    Timer* marquee = Clock::current().repeatingTimer(this);
+    marquee->setObjectName(QStringLiteral("Timer1"));
+    connect(marquee, &Timer::timeout, this, [this] { MarqueeTick::tick(m_context); });
+    marquee->start(Marquee::tickMs);
     connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
     connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
     connect(w.tray()->menu(), &TrayMenu::versionsChosen, this, &PindelApp::openVersions);

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "TestClock.h"
 #include "WidgetHelpers.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
@@ -6,6 +7,7 @@
 #include "handlers/Startup.h"
 #include "platform/PlatformLineBreak.h"
 #include "print/CardPrinter.h"
+#include "ui/ActivationWatch.h"
 #include "ui/ContentBox.h"
 #include "ui/TabStrip.h"
 #include "ui/TrayIcon.h"
@@ -169,7 +171,7 @@ private slots:
     {
         AppFixture a;
         PindelApp& app = a.app;
-        const int fallback = MainWindow::activationFallbackMs;
+        const int fallback = ActivationWatch::defaultFallbackMs;
         app.start(); // no tray here: the window stays on screen
         a.advance(fallback);
         QTRY_COMPARE(countOf(a.idle().log, "read Pindel1"), 2); // load step, then activation
@@ -187,6 +189,30 @@ private slots:
         QTRY_COMPARE(countOf(a.idle().log, "read Pindel1"), 3);
         a.advance(2 * fallback);
         QCOMPARE(countOf(a.idle().log, "read Pindel1"), 3);
+    }
+
+    // Without activation from the window system, a show counts as one
+    // activation after the fallback; a hide before it cancels it.
+    void theFallbackActivatesOncePerShow()
+    {
+        TestClock clock;
+        QWidget window;
+        window.show();
+        auto* watch = new ActivationWatch(window, 50);
+        QSignalSpy activated(watch, &ActivationWatch::activated);
+        watch->shownByProgram();
+        clock.advance(30);
+        watch->shownByProgram(); // shown again before it came: still one
+        clock.advance(20);
+        QCOMPARE(activated.size(), 1);
+        watch->becameActive(); // the window system's activation comes late
+        clock.advance(100);
+        QCOMPARE(activated.size(), 1);
+        watch->shownByProgram();
+        watch->hiddenByProgram();
+        clock.advance(100);
+        QCOMPARE(activated.size(), 1);
+        QVERIFY(!watch->isPending());
     }
 
     void aFailingLoadStepLeavesTheWindowOnScreenAndTellsTheUser()

@@ -259,10 +259,16 @@ private slots:
 
     void timerTicksEveryTwoHundredMilliseconds()
     {
-        WindowFixture f;
-        QCOMPARE(f.window.timer()->interval(), 200);
-        QVERIFY(f.window.timer()->isActive());
-        QCOMPARE(f.window.timer()->objectName(), QString("Timer1"));
+        AppFixture a;
+        MainWindow& w = a.app.window();
+        QCOMPARE(a.app.findChild<Timer*>("Timer1")->interval(), 200);
+        a.clock.advance(199);
+        QCOMPARE(w.windowTitle(), MainWindow::designCaption);
+        a.clock.advance(1);
+        QCOMPARE(w.windowTitle(), QString(" MIR-TAL ORBO     ") + QString(30, ' '));
+        QCOMPARE(w.tray()->tipText(), QString(" MIR-TAL Orbo -  Pindel ! (Inh"));
+        a.clock.advance(200);
+        QCOMPARE(w.tray()->tipText(), QString("MIR-TAL Orbo -  Pindel ! (Inha"));
     }
 };
 
