@@ -82,7 +82,7 @@ void PindelApp::connectHandlers()
     marquee->setObjectName(QStringLiteral("Timer1"));
     connect(marquee, &Timer::timeout, this, [this] { MarqueeTick::tick(m_context); });
     marquee->start(Marquee::tickMs);
-    connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
+    connect(w.tray(), &TrayIcon::activationEvent, this, &PindelApp::restoreFromTray);
     connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
     connect(w.tray()->menu(), &TrayMenu::versionsChosen, this, &PindelApp::openVersions);
     connect(&w, &MainWindow::versionsRequested, this, &PindelApp::openVersions);
@@ -183,7 +183,7 @@ void PindelApp::openVersions()
                 [this, view] { report(EarlierVersions::versionChosen(m_context, *view)); });
         connect(view, &VersionsWindow::restoreRequested, this, [this, view] {
             // Each press asks for a restore, so each failed one is told.
-            if (const auto failure = EarlierVersions::restore(m_context, *view)) {
+            if (const auto failure = EarlierVersions::restoreVersion(m_context, *view)) {
                 m_reporter.reportEachTime(*failure);
                 return;
             }

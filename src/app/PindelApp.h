@@ -45,9 +45,7 @@ public:
     int exitStatus() const { return m_exitStatus; }
 
     MainWindow& window() { return *m_window; }
-    MarqueeState& marquee() { return m_marquee; }
     FailureReporter& reporter() { return m_reporter; }
-    HandlerContext& context() { return m_context; }
 
     // Brings the window back as the tray icon's activation does.
     void restoreFromTray();

@@ -92,7 +92,7 @@ std::optional<QString> versionChosen(HandlerContext& ctx, VersionsWindow& view)
     return shown(view, failure);
 }
 
-std::optional<QString> restore(HandlerContext& ctx, VersionsWindow& view)
+std::optional<QString> restoreVersion(HandlerContext& ctx, VersionsWindow& view)
 {
     const int card = view.currentCard();
     const std::optional<qint64> id = view.currentVersion();

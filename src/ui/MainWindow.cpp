@@ -57,16 +57,15 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setWindowTitle(designCaption);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    // `ImageList1`: picture 2 is the window's icon and the tray icon.
-    m_imageList = {QIcon(QStringLiteral(":/pictures/picture1.png")),
-                   QIcon(QStringLiteral(":/pictures/picture2.png")),
-                   QIcon(QStringLiteral(":/pictures/picture3.png"))};
-    setWindowIcon(m_imageList[1]);
+    // Picture 2 is the window's icon and the tray icon; the design's other
+    // two pictures were never shown.
+    const QIcon icon(QStringLiteral(":/pictures/picture2.png"));
+    setWindowIcon(icon);
 
     createControls();
     setMinimumSize(twipsToPixelsX(kMinWidth), twipsToPixelsY(kMinHeight));
 
-    m_tray = new TrayIcon(m_imageList[1], this);
+    m_tray = new TrayIcon(icon, this);
 
     auto* versions = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(versions, &QShortcut::activated, this, &MainWindow::versionsRequested);

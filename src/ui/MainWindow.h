@@ -5,7 +5,6 @@
 #include "ui/WindowPlacement.h"
 
 #include <QGroupBox>
-#include <QIcon>
 #include <QPushButton>
 #include <QWidget>
 #include <array>
@@ -45,7 +44,6 @@ public:
     const CardControls& card(int index) const { return m_cards.at(size_t(index)); }
     ContentBox* contentBox(int index) const { return card(index).content; }
     TrayIcon* tray() const { return m_tray; }
-    const std::array<QIcon, 3>& imageList() const { return m_imageList; }
 
     // Outer frame (frame and caption included), in twips; see WindowPlacement.
     float leftTwips() const { return m_placement.leftTwips(); }
@@ -115,7 +113,6 @@ private:
     ActivationWatch* m_activation = nullptr;
     TabStrip* m_strip = nullptr;
     std::array<CardControls, kCardCount> m_cards{};
-    std::array<QIcon, 3> m_imageList{};
     TrayIcon* m_tray = nullptr;
     QLabel* m_notice = nullptr;
     bool m_editorsBuilt = false;
