@@ -1,9 +1,11 @@
 #include "app/PindelApp.h"
 
+#include "core/CardTable.h"
+#include "core/Clock.h"
+#include "core/Timer.h"
 #include "handlers/Autosave.h"
 #include "handlers/Closing.h"
 #include "handlers/EarlierVersions.h"
-#include "handlers/FocusLoss.h"
 #include "handlers/MarqueeTick.h"
 #include "handlers/Print.h"
 #include "handlers/Resize.h"
@@ -27,11 +29,13 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSessionManager>
+#include <cstdio>
 
 PindelApp::PindelApp(SerializedStore& store, CardPrinter& printer, QObject* parent)
     : QObject(parent), m_store(store), m_printer(printer),
       m_window(std::make_unique<MainWindow>()), m_context{*m_window, m_store, m_marquee, m_reporter}
 {
+    m_announceReady = qEnvironmentVariableIsSet("ORBO_ANNOUNCE_READY");
     m_reporter.setUserSink([this](const QString& message) { tellUser(message); });
     m_autosave = std::make_unique<Autosave>(m_context);
     connectHandlers();
@@ -61,24 +65,30 @@ void PindelApp::connectHandlers()
 {
     MainWindow& w = *m_window;
     connect(&w, &MainWindow::closeRequested, this, &PindelApp::onCloseRequested);
-    connect(&w, &MainWindow::activated, this, [this] { Startup::activation(m_context); });
+    connect(&w, &MainWindow::activated, this, [this] {
+        Startup::activation(m_context);
+        announceReady();
+    });
     connect(&w, &MainWindow::focusLost, this, [this] {
         if (m_window->isVisible())
-            FocusLoss::saveContents(m_context, this, [this](const std::optional<QString>& failure) {
+            SaveNotes::inBackground(m_context, this, [this](const std::optional<QString>& failure) {
                 if (failure)
                     m_autosave->retrySoon();
             });
     });
     connect(&w, &MainWindow::resized, this, [this] { Resize::apply(*m_window); });
-    connect(w.timer(), &QTimer::timeout, this, [this] { MarqueeTick::tick(m_context); });
-    connect(w.tray(), &TrayIcon::activationEvent, this, [this](int) { restoreFromTray(); });
+    Timer* marquee = Clock::current().repeatingTimer(this);
+    marquee->setObjectName(QStringLiteral("Timer1"));
+    connect(marquee, &Timer::timeout, this, [this] { MarqueeTick::tick(m_context); });
+    marquee->start(Marquee::tickMs);
+    connect(w.tray(), &TrayIcon::activationEvent, this, &PindelApp::restoreFromTray);
     connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
     connect(w.tray()->menu(), &TrayMenu::versionsChosen, this, &PindelApp::openVersions);
     connect(&w, &MainWindow::versionsRequested, this, &PindelApp::openVersions);
     connect(w.tray()->menu(), &TrayMenu::failed, this,
             [this](const QString& message) { m_reporter.report(message); });
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
-    for (int card = 0; card < 3; ++card) {
+    for (int card = 0; card < kCardCount; ++card) {
         const CardControls& c = w.card(card);
         connect(c.okButton, &QPushButton::clicked, this,
                 [this, card] { m_reporter.saveOutcome(TitlePanel::ok(m_context, card)); });
@@ -147,6 +157,17 @@ void PindelApp::restoreFromTray()
         m_window->hide();
     }
     Restore::restore(m_context);
+    // A window that was on screen already is not activated again.
+    if (!m_window->activationPending())
+        announceReady();
+}
+
+void PindelApp::announceReady()
+{
+    if (!m_announceReady)
+        return;
+    std::fputs("orbo: window ready\n", stderr);
+    std::fflush(stderr);
 }
 
 void PindelApp::openVersions()
@@ -161,7 +182,7 @@ void PindelApp::openVersions()
                 [this, view] { report(EarlierVersions::versionChosen(m_context, *view)); });
         connect(view, &VersionsWindow::restoreRequested, this, [this, view] {
             // Each press asks for a restore, so each failed one is told.
-            if (const auto failure = EarlierVersions::restore(m_context, *view)) {
+            if (const auto failure = EarlierVersions::restoreVersion(m_context, *view)) {
                 m_reporter.reportEachTime(*failure);
                 return;
             }

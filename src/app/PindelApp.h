@@ -45,9 +45,7 @@ public:
     int exitStatus() const { return m_exitStatus; }
 
     MainWindow& window() { return *m_window; }
-    MarqueeState& marquee() { return m_marquee; }
     FailureReporter& reporter() { return m_reporter; }
-    HandlerContext& context() { return m_context; }
 
     // Brings the window back as the tray icon's activation does.
     void restoreFromTray();
@@ -63,6 +61,10 @@ private:
     void tellUser(const QString& message);
     void report(const std::optional<QString>& failure);
     void saveAtEnd();
+    // With ORBO_ANNOUNCE_READY set, the program says "orbo: window ready" on
+    // stderr each time a shown window has been refilled from the store, for
+    // scripts that drive it from outside: typing into it now stays.
+    void announceReady();
 
     SerializedStore& m_store;
     CardPrinter& m_printer;
@@ -73,5 +75,6 @@ private:
     std::unique_ptr<Autosave> m_autosave;
     std::unique_ptr<VersionsWindow> m_versions;
     bool m_ending = false;
+    bool m_announceReady = false;
     int m_exitStatus = 0;
 };

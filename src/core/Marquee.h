@@ -28,6 +28,9 @@ namespace Marquee {
 inline const QString designCaption =
     QStringLiteral("MIR-TAL Orbo -  Pindel ! (Inhalt bleibt immer erhalten)");
 
+// The tick's interval (the window's timer, `Timer1`), for the whole run.
+inline constexpr int tickMs = 200;
+
 inline constexpr int sliceWidth = 30;
 inline const QString captionHead = QStringLiteral(" MIR-TAL ORBO     ");
 inline const QString webAddress = QStringLiteral("www.mir-tal.de");

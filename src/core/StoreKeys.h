@@ -17,6 +17,8 @@ inline const QString content2 = QStringLiteral("Pindel3");
 inline const QString content3 = QStringLiteral("Pindel4");
 inline const QString title2 = QStringLiteral("Pindel5");
 inline const QString title3 = QStringLiteral("Pindel6");
+// The cards' text keys in the store's order.
+inline const QString cardTexts[] = {content1, title1, content2, content3, title2, title3};
 
 inline const QString readLeft = QStringLiteral("left");
 inline const QString readTop = QStringLiteral("Top");

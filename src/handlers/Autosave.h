@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 
+class Timer;
 struct HandlerContext;
 
-// Saves the three contents soon after the user types, so that a crash or a
+// Saves the notes soon after the user types, so that a crash or a
 // power cut loses at most about a second of typing. A timer starts at the
 // first edit since the last save and is not restarted by later edits: the
 // contents are written at most one interval after the last edit and at least
@@ -37,7 +37,7 @@ public:
     // as after a failed autosave.
     void retrySoon();
 
-    bool isPending() const { return m_timer.isActive(); }
+    bool isPending() const;
     int saves() const { return m_saves; }
 
 private:
@@ -45,7 +45,7 @@ private:
     void save();
 
     HandlerContext& m_ctx;
-    QTimer m_timer;
+    Timer* m_timer;
     int m_intervalMs = intervalMs;
     int m_retryMs = retryMs;
     bool m_inBackground = false;

@@ -15,7 +15,7 @@ std::optional<QString> closeRequest(HandlerContext& ctx, QCloseEvent* event)
     event->ignore(); // before anything else: the window is never closed
     return HandlerSteps::stopAtFirstFailure({
         [&] {
-            // The three contents, then left, top, width and height, stopping
+            // The notes, then left, top, width and height, stopping
             // at the first refused write.
             if (auto failure = SaveNotes::now(ctx, true))
                 throw StepFailure(*failure);

@@ -20,9 +20,9 @@ const QString kGone = QStringLiteral("Diese Fassung ist nicht mehr aufbewahrt.")
 QStringList cardTitles(MainWindow& w)
 {
     QStringList titles;
-    for (const CardDefinition& def : kCards) {
-        const QString title = w.card(def.tabIndex).titleBox->text();
-        titles << (title.isEmpty() ? QStringLiteral("Karte %1").arg(def.tabIndex + 1) : title);
+    for (int card = 0; card < kCardCount; ++card) {
+        const QString title = w.card(card).titleBox->text();
+        titles << (title.isEmpty() ? cardName(card) : title);
     }
     return titles;
 }
@@ -67,9 +67,8 @@ std::optional<QString> list(HandlerContext& ctx, VersionsWindow& view)
     });
     if (!failure)
         return std::nullopt;
-    return shown(view, QStringLiteral("Die früheren Fassungen von Karte %1 sind nicht zu lesen: %2")
-                           .arg(card + 1)
-                           .arg(*failure));
+    return shown(view, QStringLiteral("Die früheren Fassungen von %1 sind nicht zu lesen: %2")
+                           .arg(cardName(card), *failure));
 }
 
 } // namespace
@@ -93,7 +92,7 @@ std::optional<QString> versionChosen(HandlerContext& ctx, VersionsWindow& view)
     return shown(view, failure);
 }
 
-std::optional<QString> restore(HandlerContext& ctx, VersionsWindow& view)
+std::optional<QString> restoreVersion(HandlerContext& ctx, VersionsWindow& view)
 {
     const int card = view.currentCard();
     const std::optional<qint64> id = view.currentVersion();
@@ -127,15 +126,14 @@ std::optional<QString> restore(HandlerContext& ctx, VersionsWindow& view)
         [&] { ctx.window.tabStrip()->tabRow()->setCurrentIndex(card); },
     });
     if (failure) {
-        return shown(view, QStringLiteral("Karte %1 bleibt unverändert, die Fassung wurde nicht "
+        return shown(view, QStringLiteral("%1 bleibt unverändert, die Fassung wurde nicht "
                                           "wiederhergestellt: %2")
-                               .arg(card + 1)
-                               .arg(*failure));
+                               .arg(cardName(card), *failure));
     }
     if (const auto listed = list(ctx, view))
         return listed;
     // The store keeps no empty text: there is nothing to go back to.
-    QString done = QStringLiteral("Die Fassung steht wieder in Karte %1.").arg(card + 1);
+    QString done = QStringLiteral("Die Fassung steht wieder in %1.").arg(cardName(card));
     if (!replaced.isEmpty())
         done += QStringLiteral(" Der Text, den sie ersetzt hat, ist als neueste Fassung aufbewahrt.");
     view.setStatus(done);

@@ -29,6 +29,6 @@ std::optional<QString> versionChosen(HandlerContext& ctx, VersionsWindow& view);
 // text is kept as a version; then the box gets the version's text as a
 // typed edit (saved by autosave, winning over another program's change),
 // the main window turns to the card and the list is read again.
-std::optional<QString> restore(HandlerContext& ctx, VersionsWindow& view);
+std::optional<QString> restoreVersion(HandlerContext& ctx, VersionsWindow& view);
 
 } // namespace EarlierVersions

@@ -1,5 +1,6 @@
 #include "handlers/Resize.h"
 
+#include "core/CardTable.h"
 #include "core/HandlerSteps.h"
 #include "core/ResizeRule.h"
 #include "core/StepFailure.h"
@@ -39,8 +40,8 @@ void apply(MainWindow& window)
     using namespace ResizeRule;
     std::vector<HandlerSteps::Step> steps{width(window, window.tabStrip(), stripWidthMargin),
                                           height(window, window.tabStrip(), stripHeightMargin)};
-    // All three boxes, whichever card shows: Text1, Text3, Text4.
-    for (int card = 0; card < 3; ++card) {
+    // Every card's box, whichever card shows.
+    for (int card = 0; card < kCardCount; ++card) {
         steps.push_back(width(window, window.contentBox(card), contentWidthMargin));
         steps.push_back(height(window, window.contentBox(card), contentHeightMargin));
     }

@@ -1,16 +1,11 @@
 #include "handlers/Restore.h"
 
-#include "core/CardTable.h"
 #include "core/HandlerSteps.h"
 #include "core/Marquee.h"
-#include "handlers/FailureReporter.h"
+#include "handlers/FillFromStore.h"
 #include "handlers/HandlerContext.h"
 #include "handlers/SaveNotes.h"
-#include "handlers/Startup.h"
-#include "store/SerializedStore.h"
-#include "ui/ContentBox.h"
 #include "ui/MainWindow.h"
-#include "ui/TitleBox.h"
 #include "ui/TrayIcon.h"
 
 namespace Restore {
@@ -30,16 +25,10 @@ void restore(HandlerContext& ctx)
     w.activateWindow();
     ctx.marquee.reset();
 
-    SerializedStore* store = &ctx.store;
-    FailureReporter* reporter = &ctx.reporter;
-    auto note = [&w, store, reporter](int card) -> HandlerSteps::Step {
-        return [=, &w] { Startup::fillNote(*store, *reporter, w.contentBox(card), card, QString()); };
-    };
-    auto title = [&w, store](int card) -> HandlerSteps::Step {
-        return [=, &w] { w.card(card).titleBox->setText(store->read(kCards[card].titleKey, QString())); };
-    };
-    std::vector<HandlerSteps::Step> steps{note(0), title(0), note(1), note(2), title(1), title(2)};
-    const auto geometry = Startup::applyGeometry(ctx);
+    // A title missing from the store leaves its box empty; activation, which
+    // follows once the window is active, puts the card's default title there.
+    std::vector<HandlerSteps::Step> steps = FillFromStore::boxes(ctx, FillFromStore::MissingTitle::Empty);
+    const auto geometry = FillFromStore::geometry(ctx);
     steps.insert(steps.end(), geometry.begin(), geometry.end());
     steps.push_back([&] { w.tray()->setDisplay(true); });
     HandlerSteps::skipFailingSteps(steps);

@@ -23,7 +23,7 @@ struct Plan
 Plan plan(HandlerContext& ctx, bool withGeometry)
 {
     Plan p;
-    for (int card = 0; card < 3; ++card) {
+    for (int card = 0; card < kCardCount; ++card) {
         ContentBox* box = ctx.window.contentBox(card);
         if (!box->isLoaded())
             continue;
@@ -74,7 +74,7 @@ void inBackground(HandlerContext& ctx, QObject* context, Done done)
 
 bool anyUnsaved(HandlerContext& ctx)
 {
-    for (int card = 0; card < 3; ++card) {
+    for (int card = 0; card < kCardCount; ++card) {
         if (ctx.window.contentBox(card)->isModified())
             return true;
     }

@@ -7,7 +7,7 @@
 class QObject;
 struct HandlerContext;
 
-// The one way the program saves the three notes, whoever asks: autosave, loss
+// The one way the program saves the notes, whoever asks: autosave, loss
 // of focus, the close request and the end of the session. The texts are
 // taken from the boxes that hold a loaded note, written in card order by the
 // store's worker, and each box counts as saved only for what landed. The

@@ -1,5 +1,6 @@
 #include "handlers/SessionEnd.h"
 
+#include "core/CardTable.h"
 #include "handlers/FailureReporter.h"
 #include "handlers/HandlerContext.h"
 #include "handlers/SaveNotes.h"
@@ -30,7 +31,7 @@ bool save(HandlerContext& ctx)
         return true;
 
     QStringList rescued;
-    for (int card = 0; card < 3; ++card) {
+    for (int card = 0; card < kCardCount; ++card) {
         ContentBox* box = ctx.window.contentBox(card);
         if (!box->isModified())
             continue;

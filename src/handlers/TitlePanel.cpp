@@ -14,8 +14,8 @@ std::optional<QString> open(HandlerContext& ctx)
 {
     MainWindow& w = ctx.window;
     std::vector<HandlerSteps::Step> steps;
-    for (const CardDefinition& card : kCards) {
-        steps.push_back([&w, index = card.tabIndex] {
+    for (int index = 0; index < kCardCount; ++index) {
+        steps.push_back([&w, index] {
             if (w.tabStrip()->currentIndex() != index)
                 return;
             w.card(index).titleBox->setText(w.tabStrip()->currentCaption());
@@ -32,7 +32,7 @@ std::optional<QString> ok(HandlerContext& ctx, int card)
     const CardControls& controls = w.card(card);
     return HandlerSteps::stopAtFirstFailure({
         [&] { ctx.store.write(def.titleKey, controls.titleBox->text()); },
-        [&] { w.tabStrip()->setCaption(def.tabIndex, controls.titleBox->text()); },
+        [&] { w.tabStrip()->setCaption(card, controls.titleBox->text()); },
         [&] { controls.panel->setVisible(false); },
     });
 }

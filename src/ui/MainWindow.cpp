@@ -1,9 +1,9 @@
 #include "ui/MainWindow.h"
 
 #include "core/CardTable.h"
-#include "core/ScreenReach.h"
 #include "core/StepFailure.h"
 #include "core/Twips.h"
+#include "ui/ActivationWatch.h"
 #include "ui/ContentBox.h"
 #include "ui/TabStrip.h"
 #include "ui/TitleBox.h"
@@ -11,11 +11,9 @@
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QShortcut>
-#include <QWindow>
+#include <map>
 
 namespace {
 
@@ -59,28 +57,21 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setWindowTitle(designCaption);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    // `ImageList1`: picture 2 is the window's icon and the tray icon.
-    m_imageList = {QIcon(QStringLiteral(":/pictures/picture1.png")),
-                   QIcon(QStringLiteral(":/pictures/picture2.png")),
-                   QIcon(QStringLiteral(":/pictures/picture3.png"))};
-    setWindowIcon(m_imageList[1]);
+    // Picture 2 is the window's icon and the tray icon; the design's other
+    // two pictures were never shown.
+    const QIcon icon(QStringLiteral(":/pictures/picture2.png"));
+    setWindowIcon(icon);
 
     createControls();
     setMinimumSize(twipsToPixelsX(kMinWidth), twipsToPixelsY(kMinHeight));
 
-    m_tray = new TrayIcon(m_imageList[1], this);
+    m_tray = new TrayIcon(icon, this);
 
     auto* versions = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(versions, &QShortcut::activated, this, &MainWindow::versionsRequested);
 
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setInterval(200);
-    m_timer->start();
-
-    m_activationFallback.setSingleShot(true);
-    m_activationFallback.setInterval(400);
-    connect(&m_activationFallback, &QTimer::timeout, this, &MainWindow::runPendingActivation);
+    m_activation = new ActivationWatch(*this);
+    connect(m_activation, &ActivationWatch::activated, this, &MainWindow::activated);
 }
 
 MainWindow::~MainWindow() = default;
@@ -93,9 +84,10 @@ void MainWindow::createControls()
     m_strip->setRowHeight(twipsToPixelsY(kTabRowHeight));
     placeInTwips(m_strip, kStrip.left, kStrip.top, kStrip.width, kStrip.height);
 
-    for (const CardDefinition& def : kCards) {
-        QWidget* page = m_strip->page(def.tabIndex);
-        CardControls& card = m_cards[size_t(def.tabIndex)];
+    for (int index = 0; index < kCardCount; ++index) {
+        const CardDefinition& def = kCards[index];
+        QWidget* page = m_strip->page(index);
+        CardControls& card = m_cards[size_t(index)];
 
         card.content = new ContentBox(page);
         card.content->setObjectName(QLatin1String(def.contentBox));
@@ -153,41 +145,30 @@ void MainWindow::buildEditors()
 
 void MainWindow::setTabOrder()
 {
-    // The design's tab order; the title panels themselves take no focus.
-    const CardControls& c1 = m_cards[0];
-    const CardControls& c2 = m_cards[1];
-    const CardControls& c3 = m_cards[2];
-    auto content = [](const CardControls& c) -> QWidget* { return c.content->editor(); };
-    auto title = [](const CardControls& c) -> QWidget* { return c.titleBox->editor(); };
-    const QList<QWidget*> order{m_strip->tabRow(), content(c1),    title(c1),       c1.okButton,
-                                c1.cancelButton,   content(c2),    content(c3),     c2.cancelButton,
-                                c2.okButton,       title(c2),      c3.cancelButton, c3.okButton,
-                                title(c3),         c3.printButton, c2.printButton,  c1.printButton};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    // The design's tab order, from the tab row (0) across the cards.
+    std::map<int, QWidget*> order{{0, m_strip->tabRow()}};
+    for (int index = 0; index < kCardCount; ++index) {
+        const CardDefinition::TabOrder& place = kCards[index].tabOrder;
+        const CardControls& c = m_cards[size_t(index)];
+        order.insert({{place.content, c.content->editor()},
+                      {place.title, c.titleBox->editor()},
+                      {place.ok, c.okButton},
+                      {place.cancel, c.cancelButton},
+                      {place.print, c.printButton}});
+    }
+    for (auto it = std::next(order.begin()); it != order.end(); ++it)
+        QWidget::setTabOrder(std::prev(it)->second, it->second);
     m_strip->tabRow()->setFocus();
-}
-
-double MainWindow::dpiX() const
-{
-    const QScreen* s = screen();
-    return s ? s->logicalDotsPerInchX() : 96.0;
-}
-
-double MainWindow::dpiY() const
-{
-    const QScreen* s = screen();
-    return s ? s->logicalDotsPerInchY() : 96.0;
 }
 
 int MainWindow::twipsToPixelsX(double twips) const
 {
-    return Twips::toPixels(twips, dpiX()).value_or(0);
+    return Twips::toPixels(twips, m_placement.dpiX()).value_or(0);
 }
 
 int MainWindow::twipsToPixelsY(double twips) const
 {
-    return Twips::toPixels(twips, dpiY()).value_or(0);
+    return Twips::toPixels(twips, m_placement.dpiY()).value_or(0);
 }
 
 void MainWindow::placeInTwips(QWidget* control, int left, int top, int width, int height) const
@@ -198,7 +179,7 @@ void MainWindow::placeInTwips(QWidget* control, int left, int top, int width, in
 
 void MainWindow::setControlWidthTwips(QWidget* control, float twips) const
 {
-    const auto px = Twips::toPixels(twips, dpiX());
+    const auto px = Twips::toPixels(twips, m_placement.dpiX());
     if (!px || *px < 0)
         throw StepFailure(
             QStringLiteral("%1 nimmt die Breite %2 nicht an").arg(control->objectName()).arg(twips));
@@ -207,140 +188,11 @@ void MainWindow::setControlWidthTwips(QWidget* control, float twips) const
 
 void MainWindow::setControlHeightTwips(QWidget* control, float twips) const
 {
-    const auto px = Twips::toPixels(twips, dpiY());
+    const auto px = Twips::toPixels(twips, m_placement.dpiY());
     if (!px || *px < 0)
         throw StepFailure(
             QStringLiteral("%1 nimmt die Höhe %2 nicht an").arg(control->objectName()).arg(twips));
     control->resize(control->width(), *px);
-}
-
-QMargins MainWindow::frameAroundNow() const
-{
-    // Asked of the window itself: QWidget keeps its own copy of the frame,
-    // which is renewed only when the window moves or changes size and so may
-    // still be empty long after the window manager has framed the window.
-    const QWindow* handle = windowHandle();
-    const QMargins now = handle && isVisible() ? handle->frameMargins() : QMargins();
-    if (!now.isNull())
-        m_frame = now;
-    return now;
-}
-
-QRect MainWindow::outerFrame() const
-{
-    if (m_awaitingFrame)
-        return QRect(m_outerTarget.topLeft(), m_outerTarget.size().expandedTo(size().grownBy(m_frame)));
-    frameAroundNow();
-    // A hidden window has no frame around it now; it gets the last one again.
-    return geometry().marginsAdded(m_frame);
-}
-
-void MainWindow::placeOuter(const QRect& outer)
-{
-    m_outerTarget = outer;
-    m_awaitingFrame = frameAroundNow().isNull();
-    const QSize inner = outer.size().shrunkBy(m_frame).expandedTo(minimumSize());
-    if (testAttribute(Qt::WA_WState_Created)) {
-        setGeometry(QRect(outer.topLeft() + QPoint(m_frame.left(), m_frame.top()), inner));
-    } else {
-        // Not yet made: a position given now is the frame's, and the window
-        // manager puts the frame there when it first shows the window.
-        move(outer.topLeft());
-        resize(inner);
-    }
-}
-
-void MainWindow::placeOnceFrameIsKnown(bool atTheLatest)
-{
-    if (!m_awaitingFrame || !isVisible())
-        return;
-    if (frameAroundNow().isNull() && !atTheLatest)
-        return;
-    placeOuter(m_outerTarget);
-    m_awaitingFrame = false;
-}
-
-namespace {
-
-// Twips to the nearest pixel, or StepFailure. A negative size is refused even
-// when it is too small to make a pixel; -0 is zero.
-int pixelsOrRefuse(float twips, double dpi, const char* what, bool isSize)
-{
-    const auto px = Twips::toPixels(twips, dpi);
-    if (!px || (isSize && (twips < 0 || *px < 0)))
-        throw StepFailure(QStringLiteral("Das Fenster nimmt %1 = %2 Twips nicht an")
-                              .arg(QLatin1String(what))
-                              .arg(double(twips)));
-    return *px;
-}
-
-} // namespace
-
-float MainWindow::leftTwips() const
-{
-    return m_left.report(outerFrame().left(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
-}
-
-float MainWindow::topTwips() const
-{
-    return m_top.report(outerFrame().top(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
-}
-
-float MainWindow::widthTwips() const
-{
-    return m_width.report(outerFrame().width(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
-}
-
-float MainWindow::heightTwips() const
-{
-    return m_height.report(outerFrame().height(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
-}
-
-void MainWindow::setLeftTwips(float twips)
-{
-    const int px = pixelsOrRefuse(twips, dpiX(), "left", false);
-    QRect outer = outerFrame();
-    outer.moveLeft(px);
-    placeOuter(outer);
-    m_left.remember(twips, px);
-}
-
-void MainWindow::setTopTwips(float twips)
-{
-    const int px = pixelsOrRefuse(twips, dpiY(), "top", false);
-    QRect outer = outerFrame();
-    outer.moveTop(px);
-    placeOuter(outer);
-    m_top.remember(twips, px);
-}
-
-void MainWindow::setWidthTwips(float twips)
-{
-    const int px = pixelsOrRefuse(twips, dpiX(), "width", true);
-    QRect outer = outerFrame();
-    outer.setWidth(px);
-    placeOuter(outer);
-    m_width.remember(twips, px);
-}
-
-void MainWindow::setHeightTwips(float twips)
-{
-    const int px = pixelsOrRefuse(twips, dpiY(), "height", true);
-    QRect outer = outerFrame();
-    outer.setHeight(px);
-    placeOuter(outer);
-    m_height.remember(twips, px);
-}
-
-void MainWindow::bringOnScreen()
-{
-    QList<QRect> areas;
-    for (const QScreen* s : QGuiApplication::screens())
-        areas << s->availableGeometry();
-    const QRect frame = outerFrame();
-    const QPoint target = ScreenReach::reachableTopLeft(frame, areas);
-    if (target != frame.topLeft())
-        placeOuter(frame.translated(target - frame.topLeft()));
 }
 
 void MainWindow::showNotice(const QString& text)
@@ -390,20 +242,13 @@ bool MainWindow::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Show:
-        // Shown after being hidden: activation is due once the window
-        // becomes active. Some window managers withhold activation from a
-        // window shown again right after it was hidden, so it also runs
-        // after a short wait.
-        placeOnceFrameIsKnown(false);
-        if (!event->spontaneous() && !m_activationPending) {
-            m_activationPending = true;
-            m_activationFallback.start();
-        }
+        m_placement.shownMovedOrResized();
+        if (!event->spontaneous())
+            m_activation->shownByProgram();
         break;
     case QEvent::Hide:
         if (!event->spontaneous()) {
-            m_activationPending = false;
-            m_activationFallback.stop();
+            m_activation->hiddenByProgram();
             m_minimizedSinceShown = false;
         }
         break;
@@ -412,12 +257,12 @@ bool MainWindow::event(QEvent* event)
             m_minimizedSinceShown = true;
         break;
     case QEvent::WindowActivate:
-        placeOnceFrameIsKnown(true);
-        runPendingActivation();
+        m_placement.becameActive();
+        m_activation->becameActive();
         break;
     case QEvent::Move:
     case QEvent::Resize:
-        placeOnceFrameIsKnown(false);
+        m_placement.shownMovedOrResized();
         break;
     case QEvent::WindowDeactivate:
         emit focusLost();
@@ -430,30 +275,13 @@ bool MainWindow::event(QEvent* event)
 
 bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
-    // A window manager announces the frame it puts around a window in a
-    // property of the window, and Qt learns of it without telling the
-    // widget. So while the frame is awaited, every native event of the window
-    // may be that news: the frame is looked at again once Qt has handled it.
-    if (m_awaitingFrame && !m_frameCheckQueued) {
-        m_frameCheckQueued = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_frameCheckQueued = false;
-                placeOnceFrameIsKnown(false);
-            },
-            Qt::QueuedConnection);
-    }
+    m_placement.nativeEventSeen();
     return QWidget::nativeEvent(eventType, message, result);
 }
 
-void MainWindow::runPendingActivation()
+bool MainWindow::activationPending() const
 {
-    m_activationFallback.stop();
-    if (!m_activationPending || !isVisible())
-        return;
-    m_activationPending = false;
-    emit activated();
+    return m_activation->isPending();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "core/CardTable.h"
 #include "core/Marquee.h"
-#include "core/TwipsMemo.h"
+#include "ui/WindowPlacement.h"
 
 #include <QGroupBox>
-#include <QIcon>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 
+class ActivationWatch;
 class ContentBox;
 class QLabel;
 class TabStrip;
@@ -27,9 +27,10 @@ struct CardControls
     QPushButton* printButton = nullptr;
 };
 
-// `mirtal_pindel`: the one window, its controls in their design state, and its
-// geometry in twips of the outer frame. It holds no behaviour of its own: its
-// events leave as signals and the handlers act on it.
+// `mirtal_pindel`: the one window and its controls in their design state. It
+// holds no behaviour of its own: its events leave as signals and the
+// handlers act on it. Its geometry in twips of the outer frame is kept by
+// its WindowPlacement, when it counts as activated by its ActivationWatch.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -43,24 +44,17 @@ public:
     const CardControls& card(int index) const { return m_cards.at(size_t(index)); }
     ContentBox* contentBox(int index) const { return card(index).content; }
     TrayIcon* tray() const { return m_tray; }
-    QTimer* timer() const { return m_timer; }
-    const std::array<QIcon, 3>& imageList() const { return m_imageList; }
 
-    // Outer frame (frame and caption included), in twips. Each setter is one
-    // whole operation: it applies the value or throws StepFailure and leaves
-    // the window as it was.
-    float leftTwips() const;
-    float topTwips() const;
-    float widthTwips() const;
-    float heightTwips() const;
-    void setLeftTwips(float twips);
-    void setTopTwips(float twips);
-    void setWidthTwips(float twips);
-    void setHeightTwips(float twips);
-
-    // Moves a window that lies wholly outside every screen just enough to be
-    // reachable; a window partly on a screen stays.
-    void bringOnScreen();
+    // Outer frame (frame and caption included), in twips; see WindowPlacement.
+    float leftTwips() const { return m_placement.leftTwips(); }
+    float topTwips() const { return m_placement.topTwips(); }
+    float widthTwips() const { return m_placement.widthTwips(); }
+    float heightTwips() const { return m_placement.heightTwips(); }
+    void setLeftTwips(float twips) { m_placement.setLeftTwips(twips); }
+    void setTopTwips(float twips) { m_placement.setTopTwips(twips); }
+    void setWidthTwips(float twips) { m_placement.setWidthTwips(twips); }
+    void setHeightTwips(float twips) { m_placement.setHeightTwips(twips); }
+    void bringOnScreen() { m_placement.bringOnScreen(); }
 
     // Places a control in twips relative to its container.
     void placeInTwips(QWidget* control, int left, int top, int width, int height) const;
@@ -82,6 +76,9 @@ public:
     // The window was minimised since it was last shown. Wayland never tells
     // a program that its window is minimised, nor lets it bring one back.
     bool minimizedSinceShown() const { return m_minimizedSinceShown; }
+
+    // Shown, and activation not yet come.
+    bool activationPending() const;
 
     // Every way of showing the window comes through here: the editors are
     // built before the first show.
@@ -111,41 +108,13 @@ private:
     // for a long note, when it arrives).
     void buildEditors();
     void setTabOrder();
-    void runPendingActivation();
-    // The outer frame in pixels: where the program last placed it while the
-    // window manager has not yet put its frame around the window, otherwise
-    // the window's area and the frame as the window system has them now.
-    QRect outerFrame() const;
-    // The frame the window manager has put around the window now (none while
-    // hidden or not yet framed); the last one seen is kept in m_frame.
-    QMargins frameAroundNow() const;
-    // Gives the window the outer frame `outer`: its own area is that less the
-    // frame, as far as the frame is known yet.
-    void placeOuter(const QRect& outer);
-    // Places the window again once its frame is known, or at the latest when
-    // it becomes active (a window manager frames a window before focusing it).
-    void placeOnceFrameIsKnown(bool atTheLatest);
-    double dpiX() const;
-    double dpiY() const;
 
+    WindowPlacement m_placement{*this};
+    ActivationWatch* m_activation = nullptr;
     TabStrip* m_strip = nullptr;
-    std::array<CardControls, 3> m_cards{};
-    std::array<QIcon, 3> m_imageList{};
+    std::array<CardControls, kCardCount> m_cards{};
     TrayIcon* m_tray = nullptr;
-    QTimer* m_timer = nullptr;
     QLabel* m_notice = nullptr;
-    TwipsMemo m_left, m_top, m_width, m_height;
-    // The outer frame last asked for, and whether it was asked for before the
-    // window manager had framed the window. Until then the frame's size is
-    // unknown and the outer size was given to the window's own area; it is
-    // placed again once the frame is known, so that the stored geometry does
-    // not grow or creep by the frame from run to run.
-    QRect m_outerTarget;
-    bool m_awaitingFrame = false;
-    mutable QMargins m_frame;
-    bool m_frameCheckQueued = false;
-    bool m_activationPending = false;
     bool m_editorsBuilt = false;
     bool m_minimizedSinceShown = false;
-    QTimer m_activationFallback;
 };

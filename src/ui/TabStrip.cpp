@@ -19,7 +19,7 @@ void TabRow::setRowHeight(int pixels)
 
 int TabRow::tabWidth(int index) const
 {
-    // Whole pixels left over go to the later tabs, so the three fill the row.
+    // Whole pixels left over go to the later tabs, so the tabs fill the row.
     const int tabs = std::max(1, count());
     return (index + 1) * width() / tabs - index * width() / tabs;
 }
@@ -61,7 +61,7 @@ TabStrip::TabStrip(QWidget* parent) : QWidget(parent), m_row(new TabRow(this))
         auto* page = new QWidget(this);
         page->setObjectName(QStringLiteral("SSTab1_page%1").arg(i));
         m_pages[size_t(i)] = page;
-        m_captions << QStringLiteral("Karte #%1").arg(i + 1);
+        m_captions << kCards[i].defaultTitle;
     }
     m_row->setObjectName(QStringLiteral("SSTab1_row"));
     m_row->setExpanding(false);

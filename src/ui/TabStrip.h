@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CardTable.h"
+
 #include <QStringList>
 #include <QTabBar>
 #include <QWidget>
@@ -7,8 +9,8 @@
 
 // The tab row of the strip: tabs exactly as high as the row, so that the
 // controls of a card, placed in twips from the strip's top-left corner, sit
-// just below it at any font size. Each tab takes a third of the row whatever
-// its caption: the three always stay in one row, and a click lands on the tab
+// just below it at any font size. The tabs share the row equally whatever
+// their captions: they always stay in one row, and a click lands on the tab
 // drawn there. A caption too long for its tab is elided on screen only.
 class TabRow : public QTabBar
 {
@@ -33,7 +35,7 @@ private:
     int m_rowHeight = 20;
 };
 
-// `SSTab1`: three tabs in one row, each a page. A page covers the whole strip
+// `SSTab1`: one tab per card in one row, each a page. A page covers the whole strip
 // (tab row included), so a control on a card is placed relative to the
 // strip's outer top-left corner; the row is drawn above the pages. A control
 // on a page keeps its own visibility while its card is not current.
@@ -41,7 +43,7 @@ class TabStrip : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int tabCount = 3;
+    static constexpr int tabCount = kCardCount;
 
     explicit TabStrip(QWidget* parent = nullptr);
 
@@ -52,14 +54,14 @@ public:
     QString currentCaption() const { return caption(currentIndex()); }
 
     QWidget* page(int index) const { return m_pages.at(size_t(index)); }
-    // The row with its three tabs, put in on first call.
+    // The row with its tabs, put in on first call.
     TabRow* tabRow();
     void setRowHeight(int pixels);
 
     // "&" doubled, so that QTabBar shows it instead of underlining.
     static QString escapeMnemonic(const QString& text);
 
-    // The next or previous card (step 1 or -1), round the three; the focus
+    // The next or previous card (step 1 or -1), round the cards; the focus
     // follows onto the new card when it was on the old one.
     void switchCard(int step);
 

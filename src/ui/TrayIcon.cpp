@@ -23,15 +23,14 @@ bool onWayland()
 TrayIcon::TrayIcon(const QIcon& icon, QObject* parent) : QObject(parent), m_menu(std::make_unique<TrayMenu>())
 {
     setObjectName(QStringLiteral("ZTray1"));
-    const auto activate = [this] { emit activationEvent(int(QSystemTrayIcon::Trigger)); };
-    connect(m_menu.get(), &TrayMenu::openChosen, this, activate);
+    connect(m_menu.get(), &TrayMenu::openChosen, this, &TrayIcon::activationEvent);
 
     bool qtWouldTakeTheBus = false;
 #ifdef PINDEL_STATUS_NOTIFIER
     if (StatusNotifierItem::busAvailable()) {
         m_item = new StatusNotifierItem(QStringLiteral("Pindel"), icon, m_menu.get(), this);
         m_item->setToolTip(m_tip);
-        connect(m_item, &StatusNotifierItem::activated, this, activate);
+        connect(m_item, &StatusNotifierItem::activated, this, &TrayIcon::activationEvent);
         connect(m_item, &StatusNotifierItem::inTrayChanged, this, &TrayIcon::updateSystemIcon);
         m_notifier = new DesktopNotifier(QStringLiteral("Pindel"), this);
         connect(m_notifier, &DesktopNotifier::notShown, this, &TrayIcon::showMessageBox);
@@ -51,7 +50,7 @@ TrayIcon::TrayIcon(const QIcon& icon, QObject* parent) : QObject(parent), m_menu
                     switch (reason) {
                     case QSystemTrayIcon::Trigger:
                     case QSystemTrayIcon::DoubleClick:
-                        emit activationEvent(int(reason));
+                        emit activationEvent();
                         break;
                     case QSystemTrayIcon::Context:
                     case QSystemTrayIcon::MiddleClick:
@@ -98,15 +97,6 @@ void TrayIcon::setTipText(const QString& tip)
     if (m_item)
         m_item->setToolTip(tip);
 #endif
-}
-
-bool TrayIcon::isTrayAvailable()
-{
-#ifdef PINDEL_STATUS_NOTIFIER
-    if (StatusNotifierItem::trayPresent())
-        return true;
-#endif
-    return !onWayland() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 bool TrayIcon::isInTray() const

@@ -38,8 +38,6 @@ public:
     void setTipText(const QString& tip);
     QString tipText() const { return m_tip; }
 
-    // Some tray is there on this desktop.
-    static bool isTrayAvailable();
     // The icon is on screen in a tray, so a hidden window can be brought back.
     bool isInTray() const;
 
@@ -48,8 +46,8 @@ public:
     void showMessage(const QString& title, const QString& text);
 
 signals:
-    // The argument carries the gesture; the restore handler does not read it.
-    void activationEvent(int argument);
+    // A click or double-click on the icon, or "Öffnen" in its menu.
+    void activationEvent();
 
 private:
     void updateSystemIcon();

@@ -17,6 +17,9 @@ chmod 700 "$XDG_RUNTIME_DIR"
 export DBUS_SESSION_BUS_ADDRESS=disabled:
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
+# The program says "orbo: window ready" on stderr each time it has refilled a
+# window it was asked to show.
+export ORBO_ANNOUNCE_READY=1
 STORE="$XDG_CONFIG_HOME/MIRTAL/store.sqlite3"
 
 _pids=()
@@ -374,17 +377,27 @@ type_and_wipe() {
 
 # The program refills the window once it has become active, which the window
 # manager reports before the program has handled it; a refill puts the
-# cursor back at the start, so typing waits until it is done. Nothing the
-# test can see marks its end, hence a pause.
-settle_after_activation() { sleep 0.5; }
+# cursor back at the start, so typing waits until the program says it is
+# done. readies_so_far is counted before the window is asked for.
+readies_so_far() {
+    local n
+    n=$(grep -c '^orbo: window ready$' "$E2E_TMP/orbo.log" 2>/dev/null) || true
+    echo "${n:-0}"
+}
+_readies_above() { (($(readies_so_far) > $1)); }
+settle_after_activation() {
+    wait_until 5 _readies_above "$1" || fail "the window was not refilled after it was shown"
+}
 
 # show_again: brings the window back as a second start does (a tray balloon
 # telling of a failure may cover the tray icon for a few seconds).
 show_again() {
+    local before
+    before=$(readies_so_far)
     timeout 15 "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 || fail "the second start ended with status $?"
     wait_until 5 window_is_viewable || fail "the window did not come back"
     wait_until 5 window_is_active || fail "the window did not become active"
-    settle_after_activation
+    settle_after_activation "$before"
 }
 
 # run_cases NAME...: runs each case (a function) on its own store and
@@ -403,10 +416,12 @@ run_cases() {
 
 # start_shown: starts the program and opens its window with a tray click.
 start_shown() {
+    local before
     orbo_start
     wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
+    before=$(readies_so_far)
     click_tray
     wait_until 5 window_is_viewable || fail "a tray click did not show the window"
     wait_until 5 window_is_active || fail "the window did not become active"
-    settle_after_activation
+    settle_after_activation "$before"
 }

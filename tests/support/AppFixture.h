@@ -1,9 +1,12 @@
 #pragma once
 
 #include "RecordingStore.h"
+#include "TestClock.h"
 #include "app/PindelApp.h"
 #include "print/CardPrinter.h"
 #include "store/SerializedStore.h"
+
+#include <QCoreApplication>
 
 // A printer that takes every print and prints nothing.
 class NoPrinter : public CardPrinter
@@ -17,6 +20,7 @@ public:
 // the worker has done what was asked.
 struct AppFixture
 {
+    TestClock clock; // first: every timer below is taken from it
     RecordingStore store;
     SerializedStore serialized{store};
     NoPrinter printer;
@@ -26,5 +30,13 @@ struct AppFixture
     {
         serialized.waitUntilIdle();
         return store;
+    }
+
+    // Moves the clock on, then lets what its timers set off finish.
+    void advance(int ms)
+    {
+        clock.advance(ms);
+        serialized.waitUntilIdle();
+        QCoreApplication::sendPostedEvents();
     }
 };

@@ -27,10 +27,13 @@ inline bool isOpen(const MainWindow& w, int card)
     return !w.card(card).panel->isHidden();
 }
 
-// Which of the three title panels are open, card by card.
+// Which title panels are open, card by card.
 inline QList<bool> openPanels(const MainWindow& w)
 {
-    return {isOpen(w, 0), isOpen(w, 1), isOpen(w, 2)};
+    QList<bool> open;
+    for (int card = 0; card < kCardCount; ++card)
+        open << isOpen(w, card);
+    return open;
 }
 
 } // namespace WidgetHelpers

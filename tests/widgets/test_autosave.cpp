@@ -47,24 +47,28 @@ private slots:
         QTest::keyClicks(box->editor(), "Notiz");
         QVERIFY(s.log().isEmpty()); // not on every keystroke
         QVERIFY(s.autosave.isPending());
-        QTRY_COMPARE_WITH_TIMEOUT(s.log(), kContentWrites, 5 * Autosave::intervalMs);
+        s.f.advance(Autosave::intervalMs - 1);
+        QVERIFY(s.log().isEmpty());
+        s.f.advance(1);
+        QCOMPARE(s.log(), kContentWrites);
         QCOMPARE(s.f.store.value(key), QString("Notiz"));
-        QTRY_VERIFY(!box->isModified());
+        QVERIFY(!box->isModified());
         // Once saved, nothing more is written until the next edit.
-        QTest::qWait(2 * Autosave::intervalMs);
+        s.f.advance(2 * Autosave::intervalMs);
         QCOMPARE(s.log(), kContentWrites);
         QTest::keyClick(box->editor(), Qt::Key_Return);
         QTest::keyClicks(box->editor(), "zwei");
-        QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 6, 5 * Autosave::intervalMs);
+        s.f.advance(Autosave::intervalMs);
+        QCOMPARE(s.log().size(), 6);
         QCOMPARE(s.f.store.value(key), QString("Notiz\nzwei"));
     }
 
     void fillingTheBoxesFromTheStoreWritesNothing()
     {
         Setup s;
-        for (int card = 0; card < 3; ++card)
+        for (int card = 0; card < kCardCount; ++card)
             s.f.window.contentBox(card)->setText(QString("geladen %1\r\n").arg(card));
-        QTest::qWait(2 * Autosave::intervalMs);
+        s.f.advance(2 * Autosave::intervalMs);
         QVERIFY(s.log().isEmpty());
         QCOMPARE(s.f.reporter.toldCount(), 0);
     }
@@ -78,10 +82,11 @@ private slots:
         // key would never fire.
         for (int i = 0; i < 40; ++i) {
             QTest::keyClick(box->editor(), Qt::Key_A);
-            QTest::qWait(Autosave::intervalMs / 10);
+            s.f.advance(Autosave::intervalMs / 10);
         }
         QVERIFY2(s.autosave.saves() >= 2, qPrintable(QString::number(s.autosave.saves())));
-        QTRY_COMPARE_WITH_TIMEOUT(s.f.idle().value("Pindel3"), QString(40, 'a'), 5 * Autosave::intervalMs);
+        s.f.advance(Autosave::intervalMs);
+        QCOMPARE(s.f.idle().value("Pindel3"), QString(40, 'a'));
     }
 
     // A write the store refuses leaves the box unsaved: it is tried again
@@ -94,20 +99,24 @@ private slots:
         s.f.store.refuse("Pindel3");
         QTest::keyClicks(s.f.window.contentBox(0)->editor(), "eins");
         QTest::keyClicks(s.f.window.contentBox(1)->editor(), "zwei");
-        QTRY_VERIFY(s.f.reporter.toldCount() == 1);
+        s.f.advance(Autosave::intervalMs); // a timer started before the intervals were shortened
+        QCOMPARE(s.f.reporter.toldCount(), 1);
         QVERIFY(s.f.reporter.lastMessage().contains("Pindel3"));
         QVERIFY(!s.f.window.contentBox(0)->isModified()); // landed before the refused key
         QVERIFY(s.f.window.contentBox(1)->isModified());
         const int tries = int(s.log().count("write Pindel3"));
-        QTRY_VERIFY(s.log().count("write Pindel3") >= tries + 2); // again and again, no edit needed
+        s.f.advance(200);
+        s.f.advance(200);
+        QCOMPARE(s.log().count("write Pindel3"), tries + 2); // again and again, no edit needed
         QCOMPARE(s.f.reporter.toldCount(), 1);
         s.f.store.refuseNothing();
-        QTRY_COMPARE(s.f.idle().value("Pindel3"), QString("zwei"));
-        QTRY_VERIFY(!s.f.window.contentBox(1)->isModified());
+        s.f.advance(200);
+        QCOMPARE(s.f.idle().value("Pindel3"), QString("zwei"));
+        QVERIFY(!s.f.window.contentBox(1)->isModified());
         QCOMPARE(s.f.reporter.toldCount(), 2);
         QCOMPARE(s.f.reporter.lastMessage(), FailureReporter::savingAgain);
         const int writes = int(s.log().size());
-        QTest::qWait(500);
+        s.f.advance(2 * 200);
         QCOMPARE(s.log().size(), writes); // saved: no more tries
     }
 
@@ -141,7 +150,7 @@ private slots:
         QTest::keyClicks(s.f.window.contentBox(0)->editor(), "x");
         QVERIFY(!SaveNotes::now(s.f.ctx, false)); // what a save by close or focus loss does
         s.f.idle().log.clear();
-        QTest::qWait(2 * Autosave::intervalMs);
+        s.f.advance(2 * Autosave::intervalMs);
         QVERIFY(s.log().isEmpty());
     }
 };

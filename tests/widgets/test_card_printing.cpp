@@ -1,3 +1,4 @@
+#include "WidgetHelpers.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
 #include "core/StepFailure.h"
@@ -13,6 +14,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QtTest>
+
+using WidgetHelpers::openPanels;
 
 namespace {
 
@@ -30,11 +33,6 @@ public:
     QStringList jobs;
     bool failing = false;
 };
-
-QList<bool> openPanels(const MainWindow& w)
-{
-    return {!w.card(0).panel->isHidden(), !w.card(1).panel->isHidden(), !w.card(2).panel->isHidden()};
-}
 
 // A page device of the given resolution, as a printer would be.
 QImage page(int dpi, QSize size)
@@ -98,7 +96,7 @@ private slots:
         QFETCH(int, card);
         WindowFixture f;
         FakePrinter printer;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < kCardCount; ++i) {
             f.window.contentBox(i)->setText(QString("Inhalt %1").arg(i + 1));
             f.window.card(i).panel->show();
         }

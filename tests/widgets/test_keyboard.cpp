@@ -197,7 +197,7 @@ private slots:
         MainWindow w;
         w.show();
         QCOMPARE(w.accessibleName(), QString("Pindel"));
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < kCardCount; ++i) {
             QCOMPARE(w.contentBox(i)->editor()->accessibleName(), QString("Notiz Karte %1").arg(i + 1));
             QCOMPARE(w.card(i).titleBox->editor()->accessibleName(),
                      QString("Überschrift Karte %1").arg(i + 1));

@@ -57,7 +57,7 @@ private slots:
         f.store.set("Pindel2", "aus dem Speicher");
         f.store.set("Pindel5", "aus dem Speicher");
         f.store.set("Pindel6", "aus dem Speicher");
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < kCardCount; ++i)
             f.window.card(i).titleBox->setText("alt");
         f.window.tabStrip()->tabRow()->setCurrentIndex(current);
 
@@ -67,7 +67,7 @@ private slots:
         expected[current] = true;
         QCOMPARE(openPanels(f.window), expected);
         QCOMPARE(f.window.card(current).titleBox->text(), f.window.tabStrip()->caption(current));
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < kCardCount; ++i) {
             if (i != current)
                 QCOMPARE(f.window.card(i).titleBox->text(), QString("alt"));
         }
@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(f.store.log, QStringList{"write " + key});
         QVERIFY(f.store.contains(key));
         QCOMPARE(f.store.value(key), title);
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < kCardCount; ++i)
             QCOMPARE(f.window.tabStrip()->caption(i), i == card ? title : before[i]);
         QVERIFY(!isOpen(f.window, card));
         QVERIFY(isOpen(f.window, (card + 1) % 3));
@@ -319,13 +319,13 @@ private slots:
         showAndActivate(w);
         TabRow* row = w.tabStrip()->tabRow();
         QTRY_COMPARE(row->tabText(2), TabStrip::escapeMnemonic(titles[2])); // titles put on by activation
-        const int third = row->width() / 3;
-        QVERIFY(third > 0);
+        const int share = row->width() / kCardCount;
+        QVERIFY(share > 0);
 
-        for (int card = 0; card < 3; ++card) {
-            QVERIFY(qAbs(row->tabRect(card).left() - card * third) <= 1);
-            QVERIFY(qAbs(row->tabRect(card).width() - third) <= 2);
-            for (const int x : {card * third + 3, card * third + third / 2, (card + 1) * third - 3}) {
+        for (int card = 0; card < kCardCount; ++card) {
+            QVERIFY(qAbs(row->tabRect(card).left() - card * share) <= 1);
+            QVERIFY(qAbs(row->tabRect(card).width() - share) <= 2);
+            for (const int x : {card * share + 3, card * share + share / 2, (card + 1) * share - 3}) {
                 w.card(card).panel->hide();
                 doubleClick(row, QPoint(x, row->height() / 2));
                 QCOMPARE(w.tabStrip()->currentIndex(), card);

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "TestClock.h"
 #include "WidgetHelpers.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
@@ -6,6 +7,7 @@
 #include "handlers/Startup.h"
 #include "platform/PlatformLineBreak.h"
 #include "print/CardPrinter.h"
+#include "ui/ActivationWatch.h"
 #include "ui/ContentBox.h"
 #include "ui/TabStrip.h"
 #include "ui/TrayIcon.h"
@@ -87,10 +89,9 @@ private slots:
     void oneIconServesWindowAndTray()
     {
         MainWindow w;
-        QCOMPARE(int(w.imageList().size()), 3);
-        for (const QIcon& icon : w.imageList())
-            QCOMPARE(icon.pixmap(32, 32).size(), QSize(32, 32));
-        QCOMPARE(w.windowIcon().pixmap(32, 32).toImage(), w.imageList()[1].pixmap(32, 32).toImage());
+        const QImage picture2 = QIcon(":/pictures/picture2.png").pixmap(32, 32).toImage();
+        QCOMPARE(picture2.size(), QSize(32, 32));
+        QCOMPARE(w.windowIcon().pixmap(32, 32).toImage(), picture2);
         QCOMPARE(w.tray()->objectName(), QString("ZTray1"));
         QCOMPARE(w.tray()->tipText(), QString("öffnen MIRTAL Pindelfenster"));
         QVERIFY(!w.tray()->display());
@@ -169,20 +170,48 @@ private slots:
     {
         AppFixture a;
         PindelApp& app = a.app;
-        app.start();                                            // no tray here: the window stays on screen
+        const int fallback = ActivationWatch::defaultFallbackMs;
+        app.start(); // no tray here: the window stays on screen
+        a.advance(fallback);
         QTRY_COMPARE(countOf(a.idle().log, "read Pindel1"), 2); // load step, then activation
         QWidget other;
         other.show();
         other.activateWindow();
-        QTest::qWait(100);
+        QTRY_VERIFY(other.isActiveWindow());
         app.window().activateWindow();
-        QTest::qWait(600);
+        QTRY_VERIFY(app.window().isActiveWindow());
+        a.advance(2 * fallback);
         QCOMPARE(countOf(a.idle().log, "read Pindel1"), 2); // a change of focus is no activation
         app.window().hide();
         app.window().show(); // no activateWindow(): runs after a short wait all the same
+        a.advance(fallback);
         QTRY_COMPARE(countOf(a.idle().log, "read Pindel1"), 3);
-        QTest::qWait(600);
+        a.advance(2 * fallback);
         QCOMPARE(countOf(a.idle().log, "read Pindel1"), 3);
+    }
+
+    // Without activation from the window system, a show counts as one
+    // activation after the fallback; a hide before it cancels it.
+    void theFallbackActivatesOncePerShow()
+    {
+        TestClock clock;
+        QWidget window;
+        window.show();
+        auto* watch = new ActivationWatch(window, 50);
+        QSignalSpy activated(watch, &ActivationWatch::activated);
+        watch->shownByProgram();
+        clock.advance(30);
+        watch->shownByProgram(); // shown again before it came: still one
+        clock.advance(20);
+        QCOMPARE(activated.size(), 1);
+        watch->becameActive(); // the window system's activation comes late
+        clock.advance(100);
+        QCOMPARE(activated.size(), 1);
+        watch->shownByProgram();
+        watch->hiddenByProgram();
+        clock.advance(100);
+        QCOMPARE(activated.size(), 1);
+        QVERIFY(!watch->isPending());
     }
 
     void aFailingLoadStepLeavesTheWindowOnScreenAndTellsTheUser()

@@ -2,10 +2,11 @@
 #include "WidgetHelpers.h"
 #include "WindowFixture.h"
 #include "app/PindelApp.h"
+#include "core/Timer.h"
 #include "handlers/Closing.h"
-#include "handlers/FocusLoss.h"
 #include "handlers/MarqueeTick.h"
 #include "handlers/Resize.h"
+#include "handlers/SaveNotes.h"
 #include "handlers/Restore.h"
 #include "handlers/Startup.h"
 #include "print/CardPrinter.h"
@@ -62,7 +63,7 @@ private slots:
         QCOMPARE(f.store.value("Width"), QString("2400"));
         QCOMPARE(f.store.value("Height"), QString("700"));
         // Without a tray a hidden window could not come back: it is minimised.
-        QVERIFY(!TrayIcon::isTrayAvailable());
+        QVERIFY(!f.window.tray()->isInTray());
         QVERIFY(f.window.isMinimized() || !f.window.isVisible());
         QVERIFY(!f.store.contains("Pindel2")); // titles are not saved by closing
     }
@@ -87,7 +88,7 @@ private slots:
     {
         WindowFixture f;
         f.window.contentBox(2)->setText("drei");
-        FocusLoss::saveContents(f.ctx, &f.window);
+        SaveNotes::inBackground(f.ctx, &f.window);
         QCOMPARE(f.idle().log, QStringList({"write Pindel1", "write Pindel3", "write Pindel4"}));
         QCOMPARE(f.store.value("Pindel4"), QString("drei"));
     }
@@ -118,7 +119,7 @@ private slots:
         QVERIFY(f.window.isVisible());
         QCOMPARE(f.marquee.position, qint64(0));
         QCOMPARE(f.marquee.stopFlag, 0);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < kCardCount; ++i) {
             QCOMPARE(f.window.contentBox(i)->text(), QString());
             QCOMPARE(f.window.card(i).titleBox->text(), QString()); // no title defaults here
         }
@@ -216,7 +217,7 @@ private slots:
         Resize::apply(f.window);
         QCOMPARE(f.window.tabStrip()->width(), px(stripWidth));
         QCOMPARE(f.window.tabStrip()->height(), px(stripHeight));
-        for (int card = 0; card < 3; ++card) {
+        for (int card = 0; card < kCardCount; ++card) {
             const QSize box = f.window.contentBox(card)->size();
             QCOMPARE(box.width(), boxWidth < 0 ? before.width() : px(boxWidth));
             QCOMPARE(box.height(), boxHeight < 0 ? before.height() : px(boxHeight));
@@ -258,10 +259,16 @@ private slots:
 
     void timerTicksEveryTwoHundredMilliseconds()
     {
-        WindowFixture f;
-        QCOMPARE(f.window.timer()->interval(), 200);
-        QVERIFY(f.window.timer()->isActive());
-        QCOMPARE(f.window.timer()->objectName(), QString("Timer1"));
+        AppFixture a;
+        MainWindow& w = a.app.window();
+        QCOMPARE(a.app.findChild<Timer*>("Timer1")->interval(), 200);
+        a.clock.advance(199);
+        QCOMPARE(w.windowTitle(), MainWindow::designCaption);
+        a.clock.advance(1);
+        QCOMPARE(w.windowTitle(), QString(" MIR-TAL ORBO     ") + QString(30, ' '));
+        QCOMPARE(w.tray()->tipText(), QString(" MIR-TAL Orbo -  Pindel ! (Inh"));
+        a.clock.advance(200);
+        QCOMPARE(w.tray()->tipText(), QString("MIR-TAL Orbo -  Pindel ! (Inha"));
     }
 };
 

@@ -1,0 +1,170 @@
+#include "ui/WindowPlacement.h"
+
+#include "core/ScreenReach.h"
+#include "core/StepFailure.h"
+#include "core/Twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+
+// Twips to the nearest pixel, or StepFailure. A negative size is refused even
+// when it is too small to make a pixel; -0 is zero.
+int pixelsOrRefuse(float twips, double dpi, const char* what, bool isSize)
+{
+    const auto px = Twips::toPixels(twips, dpi);
+    if (!px || (isSize && (twips < 0 || *px < 0)))
+        throw StepFailure(QStringLiteral("Das Fenster nimmt %1 = %2 Twips nicht an")
+                              .arg(QLatin1String(what))
+                              .arg(double(twips)));
+    return *px;
+}
+
+} // namespace
+
+double WindowPlacement::dpiX() const
+{
+    const QScreen* s = m_window.screen();
+    return s ? s->logicalDotsPerInchX() : 96.0;
+}
+
+double WindowPlacement::dpiY() const
+{
+    const QScreen* s = m_window.screen();
+    return s ? s->logicalDotsPerInchY() : 96.0;
+}
+
+QMargins WindowPlacement::frameAroundNow() const
+{
+    // Asked of the window itself: QWidget keeps its own copy of the frame,
+    // which is renewed only when the window moves or changes size and so may
+    // still be empty long after the window manager has framed the window.
+    const QWindow* handle = m_window.windowHandle();
+    const QMargins now = handle && m_window.isVisible() ? handle->frameMargins() : QMargins();
+    if (!now.isNull())
+        m_frame = now;
+    return now;
+}
+
+QRect WindowPlacement::outerFrame() const
+{
+    if (m_awaitingFrame)
+        return QRect(m_outerTarget.topLeft(),
+                     m_outerTarget.size().expandedTo(m_window.size().grownBy(m_frame)));
+    frameAroundNow();
+    // A hidden window has no frame around it now; it gets the last one again.
+    return m_window.geometry().marginsAdded(m_frame);
+}
+
+void WindowPlacement::placeOuter(const QRect& outer)
+{
+    m_outerTarget = outer;
+    m_awaitingFrame = frameAroundNow().isNull();
+    const QSize inner = outer.size().shrunkBy(m_frame).expandedTo(m_window.minimumSize());
+    if (m_window.testAttribute(Qt::WA_WState_Created)) {
+        m_window.setGeometry(QRect(outer.topLeft() + QPoint(m_frame.left(), m_frame.top()), inner));
+    } else {
+        // Not yet made: a position given now is the frame's, and the window
+        // manager puts the frame there when it first shows the window.
+        m_window.move(outer.topLeft());
+        m_window.resize(inner);
+    }
+}
+
+void WindowPlacement::placeOnceFrameIsKnown(bool atTheLatest)
+{
+    if (!m_awaitingFrame || !m_window.isVisible())
+        return;
+    if (frameAroundNow().isNull() && !atTheLatest)
+        return;
+    placeOuter(m_outerTarget);
+    m_awaitingFrame = false;
+}
+
+void WindowPlacement::nativeEventSeen()
+{
+    // A window manager announces the frame it puts around a window in a
+    // property of the window, and Qt learns of it without telling the
+    // widget. So while the frame is awaited, every native event of the window
+    // may be that news: the frame is looked at again once Qt has handled it.
+    if (!m_awaitingFrame || m_frameCheckQueued)
+        return;
+    m_frameCheckQueued = true;
+    QMetaObject::invokeMethod(
+        &m_window,
+        [this] {
+            m_frameCheckQueued = false;
+            placeOnceFrameIsKnown(false);
+        },
+        Qt::QueuedConnection);
+}
+
+float WindowPlacement::leftTwips() const
+{
+    return m_left.report(outerFrame().left(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
+}
+
+float WindowPlacement::topTwips() const
+{
+    return m_top.report(outerFrame().top(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
+}
+
+float WindowPlacement::widthTwips() const
+{
+    return m_width.report(outerFrame().width(), [this](int px) { return Twips::fromPixels(px, dpiX()); });
+}
+
+float WindowPlacement::heightTwips() const
+{
+    return m_height.report(outerFrame().height(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
+}
+
+void WindowPlacement::setLeftTwips(float twips)
+{
+    const int px = pixelsOrRefuse(twips, dpiX(), "left", false);
+    QRect outer = outerFrame();
+    outer.moveLeft(px);
+    placeOuter(outer);
+    m_left.remember(twips, px);
+}
+
+void WindowPlacement::setTopTwips(float twips)
+{
+    const int px = pixelsOrRefuse(twips, dpiY(), "top", false);
+    QRect outer = outerFrame();
+    outer.moveTop(px);
+    placeOuter(outer);
+    m_top.remember(twips, px);
+}
+
+void WindowPlacement::setWidthTwips(float twips)
+{
+    const int px = pixelsOrRefuse(twips, dpiX(), "width", true);
+    QRect outer = outerFrame();
+    outer.setWidth(px);
+    placeOuter(outer);
+    m_width.remember(twips, px);
+}
+
+void WindowPlacement::setHeightTwips(float twips)
+{
+    const int px = pixelsOrRefuse(twips, dpiY(), "height", true);
+    QRect outer = outerFrame();
+    outer.setHeight(px);
+    placeOuter(outer);
+    m_height.remember(twips, px);
+}
+
+void WindowPlacement::bringOnScreen()
+{
+    QList<QRect> areas;
+    for (const QScreen* s : QGuiApplication::screens())
+        areas << s->availableGeometry();
+    const QRect frame = outerFrame();
+    const QPoint target = ScreenReach::reachableTopLeft(frame, areas);
+    if (target != frame.topLeft())
+        placeOuter(frame.translated(target - frame.topLeft()));
+}
