@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/Timer.h"
 #include "handlers/Autosave.h"
+#include "handlers/AutostartToggle.h"
 #include "handlers/Closing.h"
 #include "handlers/EarlierVersions.h"
 #include "handlers/MarqueeTick.h"
@@ -85,8 +86,13 @@ void PindelApp::connectHandlers()
     connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
     connect(w.tray()->menu(), &TrayMenu::versionsChosen, this, &PindelApp::openVersions);
     connect(&w, &MainWindow::versionsRequested, this, &PindelApp::openVersions);
-    connect(w.tray()->menu(), &TrayMenu::failed, this,
-            [this](const QString& message) { m_reporter.report(message); });
+    TrayMenu* menu = w.tray()->menu();
+    AutostartToggle::showState(*menu);
+    connect(menu, &QMenu::aboutToShow, this, [menu] { AutostartToggle::showState(*menu); });
+    connect(menu, &TrayMenu::autostartChosen, this, [this, menu](bool on) {
+        if (const auto failure = AutostartToggle::choose(*menu, on, QCoreApplication::applicationFilePath()))
+            m_reporter.report(*failure);
+    });
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
     for (int card = 0; card < kCardCount; ++card) {
         const CardControls& c = w.card(card);

@@ -11,7 +11,23 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+// Why this start cannot run, on stderr in one line and in a message box.
+void tellUser(const QString& message)
+{
+    std::fprintf(stderr, "orbo: %s\n",
+                 qPrintable(QString(message).replace(QStringLiteral("\n\n"), QStringLiteral(" "))));
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Pindel"), message, QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -31,8 +47,11 @@ int main(int argc, char* argv[])
     // One copy per store: a second start brings the running copy's window
     // back, or tells the user why it cannot, and ends.
     SingleInstance instance(StoreLocation::defaultPath());
-    if (const auto exitCode = instance.settle())
-        return *exitCode;
+    if (const auto ending = instance.settle()) {
+        if (!ending->message.isEmpty())
+            tellUser(ending->message);
+        return ending->status;
+    }
 
     SqliteStore store(StoreLocation::defaultPath());
     SerializedStore serializedStore(store); // every access on one worker, in order

@@ -2,7 +2,6 @@
 
 #include "platform/InstanceChannel.h"
 
-#include <QApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -10,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QMessageBox>
 #include <QSysInfo>
 #include <QThread>
 #include <cstdio>
@@ -349,7 +347,7 @@ SingleInstance::HandOver SingleInstance::handOver(int timeoutMs)
     }
 }
 
-std::optional<int> SingleInstance::settle()
+std::optional<SingleInstance::Ending> SingleInstance::settle()
 {
     // The copy holding the lock may end while it is asked; this start then
     // takes its place.
@@ -360,27 +358,23 @@ std::optional<int> SingleInstance::settle()
                 std::fprintf(stderr, "orbo: %s\n", qPrintable(m_problem));
             return std::nullopt;
         case Claim::Refused:
-            tellUser(
-                QStringLiteral("Pindel kann nicht starten: %1.\n\n"
+            return Ending{
+                1, QStringLiteral("Pindel kann nicht starten: %1.\n\n"
                                "Neben dem Notizspeicher %2 legt Pindel eine Sperrdatei an, damit nie zwei "
                                "Pindel dieselben Notizen überschreiben. Das geht nur in einem Ordner, den "
                                "allein Sie beschreiben können. Beheben Sie die Ursache und starten Sie "
                                "Pindel dann erneut.")
-                    .arg(m_problem, QDir::toNativeSeparators(m_storePath)));
-            return 1;
+                       .arg(m_problem, QDir::toNativeSeparators(m_storePath))};
         case Claim::AnotherRuns:
             break;
         }
         const HandOver outcome = handOver();
         if (outcome == HandOver::Shown)
-            return 0;
-        if (outcome != HandOver::HolderGone) {
-            tellUser(explain(outcome));
-            return 1;
-        }
+            return Ending{0, {}};
+        if (outcome != HandOver::HolderGone)
+            return Ending{1, explain(outcome)};
     }
-    tellUser(explain(HandOver::NotAnswering));
-    return 1;
+    return Ending{1, explain(HandOver::NotAnswering)};
 }
 
 QString SingleInstance::explain(HandOver outcome) const
@@ -406,14 +400,4 @@ QString SingleInstance::explain(HandOver outcome) const
     return text + QStringLiteral("\n\nEin zweites Pindel mit demselben Notizspeicher (%1) startet nicht: es "
                                  "würde die Notizen des ersten überschreiben.")
                       .arg(QDir::toNativeSeparators(m_storePath));
-}
-
-void SingleInstance::tellUser(const QString& message)
-{
-    std::fprintf(stderr, "orbo: %s\n",
-                 qPrintable(QString(message).replace(QStringLiteral("\n\n"), QStringLiteral(" "))));
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return;
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Pindel"), message, QMessageBox::Ok);
-    box.exec();
 }

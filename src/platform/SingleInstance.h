@@ -47,10 +47,16 @@ public:
     explicit SingleInstance(const QString& storePath, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The one call at start: empty when this copy is to run; otherwise the
-    // status to end with, 0 once the running copy showed its window, 1 after
-    // telling the user (message box and stderr) why this start cannot run.
-    std::optional<int> settle();
+    // How a start that does not run ends: status 0 once the running copy
+    // showed its window; status 1 with the message for the user (paragraphs
+    // split by blank lines) why this start cannot run.
+    struct Ending {
+        int status = 0;
+        QString message;
+    };
+
+    // The one call at start: empty when this copy is to run.
+    std::optional<Ending> settle();
 
     Claim claim();
     // Asks the copy holding the lock to show its window.
@@ -74,7 +80,6 @@ private:
     void watchGuard();
     void keepGuard();
     QString explain(HandOver outcome) const;
-    static void tellUser(const QString& message);
 
     QString m_storePath;
     QString m_folder;

@@ -3,19 +3,18 @@
 #include <QIcon>
 #include <QObject>
 #include <memory>
+#include <vector>
 
-class DesktopNotifier;
-class QSystemTrayIcon;
-class StatusNotifierItem;
+class TrayBackend;
 class TrayMenu;
 
 // `ZTray1`: one icon in the notification area with a display switch, a tip
 // text, an activation event (a single click or a double-click on the icon)
 // and a context menu.
 //
-// On desktops whose tray speaks D-Bus the icon is a StatusNotifierItem that
-// follows the tray as it comes and goes; elsewhere (an XEmbed tray on X11,
-// Windows) it is Qt's own tray icon.
+// The platform's trays (a D-Bus tray, Qt's own icon) are offered in their
+// order: a later one only while no earlier one has the icon, so it never
+// shows twice.
 class TrayIcon : public QObject
 {
     Q_OBJECT
@@ -50,13 +49,11 @@ signals:
     void activationEvent();
 
 private:
-    void updateSystemIcon();
+    void offerToTrays();
     void showMessageBox(const QString& title, const QString& text);
 
     std::unique_ptr<TrayMenu> m_menu; // outlives the icons that show it
-    std::unique_ptr<QSystemTrayIcon> m_systemIcon;
-    StatusNotifierItem* m_item = nullptr;
-    DesktopNotifier* m_notifier = nullptr;
+    std::vector<TrayBackend*> m_backends; // children, most preferred first
     QString m_tip = designTip;
     bool m_display = false;
 };

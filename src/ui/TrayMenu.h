@@ -16,16 +16,17 @@ public:
     QAction* versionsAction() const { return m_versions; }
     QAction* quitAction() const { return m_quit; }
 
+    // The check mark of "Mit der Anmeldung starten".
+    void showAutostart(bool on);
+
 signals:
     void openChosen();
     void versionsChosen();
     void quitChosen();
-    // Starting at login could not be switched; the message names the cause.
-    void failed(const QString& message);
+    // "Mit der Anmeldung starten" chosen: on is the state asked for.
+    void autostartChosen(bool on);
 
 private:
-    void switchAutostart(bool on);
-
     QAction* m_open;
     QAction* m_autostart;
     QAction* m_versions;
