@@ -3,14 +3,12 @@
 #include "platform/DesktopNotifier.h"
 #include "platform/StatusNotifierItem.h"
 
-#include <QSystemTrayIcon>
-
 DBusTrayBackend::DBusTrayBackend(const QIcon& icon, QMenu* menu, QObject* parent)
     : TrayBackend(parent),
       m_item(new StatusNotifierItem(QStringLiteral("Pindel"), icon, menu, this)),
       m_notifier(new DesktopNotifier(QStringLiteral("Pindel"), this))
 {
-    connect(m_item, &StatusNotifierItem::activated, this, [this] { emit activated(int(QSystemTrayIcon::Trigger)); });
+    connect(m_item, &StatusNotifierItem::activated, this, &TrayBackend::activated);
     connect(m_item, &StatusNotifierItem::inTrayChanged, this, &TrayBackend::inTrayChanged);
     connect(m_notifier, &DesktopNotifier::notShown, this, &TrayBackend::messageNotShown);
 }
