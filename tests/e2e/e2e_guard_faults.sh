@@ -29,12 +29,13 @@ cpu_ticks() { awk '{print $14 + $15}' "/proc/$ORBO_PID/stat"; }
 hands_over() {
     close_window
     wait_until 5 window_is_hidden || fail "close did not hide the window"
-    local status=0
+    local status=0 before
+    before=$(readies_so_far)
     timeout 10 "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 || status=$?
     ((status == 0)) || fail "a second start $1 ended with status $status (124: it ran as a second copy)"
     wait_until 5 window_is_viewable || fail "a second start $1 did not bring the window back"
     wait_until 5 window_is_active || fail "the window did not become active"
-    settle_after_activation
+    settle_after_activation "$before"
 }
 
 stuck_clients_cost_nothing() {
@@ -43,10 +44,12 @@ stuck_clients_cost_nothing() {
     ORBO_PID=$!
     _pids+=("$ORBO_PID")
     wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
+    local before
+    before=$(readies_so_far)
     click_tray
     wait_until 5 window_is_viewable || fail "a tray click did not show the window"
     wait_until 5 window_is_active || fail "the window did not become active"
-    settle_after_activation
+    settle_after_activation "$before"
 
     idle_clients "$E2E_TMP/idle1"
     local ticks0 nanos0
