@@ -122,40 +122,34 @@ float WindowPlacement::heightTwips() const
     return m_height.report(outerFrame().height(), [this](int px) { return Twips::fromPixels(px, dpiY()); });
 }
 
+void WindowPlacement::setOuter(TwipsMemo& memo, float twips, double dpi, const char* what, bool isSize,
+                               void (*change)(QRect& outer, int px))
+{
+    const int px = pixelsOrRefuse(twips, dpi, what, isSize);
+    QRect outer = outerFrame();
+    change(outer, px);
+    placeOuter(outer);
+    memo.remember(twips, px);
+}
+
 void WindowPlacement::setLeftTwips(float twips)
 {
-    const int px = pixelsOrRefuse(twips, dpiX(), "left", false);
-    QRect outer = outerFrame();
-    outer.moveLeft(px);
-    placeOuter(outer);
-    m_left.remember(twips, px);
+    setOuter(m_left, twips, dpiX(), "left", false, [](QRect& outer, int px) { outer.moveLeft(px); });
 }
 
 void WindowPlacement::setTopTwips(float twips)
 {
-    const int px = pixelsOrRefuse(twips, dpiY(), "top", false);
-    QRect outer = outerFrame();
-    outer.moveTop(px);
-    placeOuter(outer);
-    m_top.remember(twips, px);
+    setOuter(m_top, twips, dpiY(), "top", false, [](QRect& outer, int px) { outer.moveTop(px); });
 }
 
 void WindowPlacement::setWidthTwips(float twips)
 {
-    const int px = pixelsOrRefuse(twips, dpiX(), "width", true);
-    QRect outer = outerFrame();
-    outer.setWidth(px);
-    placeOuter(outer);
-    m_width.remember(twips, px);
+    setOuter(m_width, twips, dpiX(), "width", true, [](QRect& outer, int px) { outer.setWidth(px); });
 }
 
 void WindowPlacement::setHeightTwips(float twips)
 {
-    const int px = pixelsOrRefuse(twips, dpiY(), "height", true);
-    QRect outer = outerFrame();
-    outer.setHeight(px);
-    placeOuter(outer);
-    m_height.remember(twips, px);
+    setOuter(m_height, twips, dpiY(), "height", true, [](QRect& outer, int px) { outer.setHeight(px); });
 }
 
 void WindowPlacement::bringOnScreen()

@@ -55,6 +55,10 @@ private:
     // frame, as far as the frame is known yet.
     void placeOuter(const QRect& outer);
     void placeOnceFrameIsKnown(bool atTheLatest);
+    // One of the four values: converted (or refused), applied to the outer
+    // frame by change, and remembered in memo.
+    void setOuter(TwipsMemo& memo, float twips, double dpi, const char* what, bool isSize,
+                  void (*change)(QRect& outer, int px));
 
     QWidget& m_window;
     TwipsMemo m_left, m_top, m_width, m_height;
