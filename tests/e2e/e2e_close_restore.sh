@@ -7,27 +7,24 @@ desktop_start
 orbo_start
 wait_until 10 tray_icon_id >/dev/null || fail "no tray icon"
 
-click_tray
-wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-sleep 0.5
+show_by_tray
 
-# The caption scrolls: after the banner's leading blanks (about 3 s), two
-# readings differ, and both start with the head.
-sleep 3.5
+# The caption scrolls: past the banner's leading blanks (about 3 s) a reading
+# differs from the first, and both start with the head.
 first=$(window_caption)
-sleep 0.6
-second=$(window_caption)
+second=$first
+caption_moved() { second=$(window_caption) && [[ "$second" != "$first" ]]; }
+wait_until 8 caption_moved || true
 [[ "$first" == " MIR-TAL ORBO"* && "$second" == " MIR-TAL ORBO"* ]] || fail "caption head missing: '$first'"
 [[ "$first" != "$second" ]] || fail "the caption does not scroll: '$first'"
 
 # Card 2's tab, then its content box.
 click_tab 2
-sleep 0.2
 click_content
 xdotool type --delay 20 "Einkauf: Milch"
 xdotool key Return
 xdotool type --delay 20 "Brot"
-sleep 0.2
+program_settles || fail "the program did not settle after typing"
 screenshot "typed"
 
 close_window
@@ -51,9 +48,7 @@ wait "$ORBO_PID" || status=$?
 geometry="$(store_value left) $(store_value top) $(store_value width) $(store_value height)"
 orbo_start
 wait_until 10 tray_icon_id >/dev/null || fail "no tray icon after restart"
-click_tray
-wait_until 5 window_is_viewable || fail "no window after restart"
-sleep 0.5
+show_by_tray
 screenshot "restored"
 close_window
 wait_until 5 window_is_hidden || fail "closing did not hide the window after restart"

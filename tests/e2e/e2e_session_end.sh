@@ -8,15 +8,13 @@ desktop_start
 for signal in TERM INT HUP; do
     orbo_start
     wait_until 10 tray_icon_id >/dev/null || fail "no tray icon"
-    click_tray
-    wait_until 5 window_is_viewable || fail "no window"
-    sleep 0.5
+    show_by_tray
     click_tab 3
-    sleep 0.2
     click_content
     xdotool key ctrl+a
     xdotool type --delay 10 "vor $signal"
-    sleep 0.1
+    # Typed but not yet saved: the signal finds the text only in the window.
+    program_settles || fail "SIG$signal: the program did not settle after typing"
     kill "-$signal" "$ORBO_PID"
     status=0
     wait "$ORBO_PID" || status=$?

@@ -9,16 +9,14 @@ fonts_loaded() { grep -qiE '\.(ttf|otf|ttc|pfb|pcf)(\.gz)?$' "/proc/$ORBO_PID/ma
 desktop_start
 orbo_start
 wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
-sleep 0.5
+program_settles || fail "the program did not settle after start"
 window_is_hidden || fail "the window is on screen after start"
 [[ "$(store_rows)" == 0 ]] || fail "the store was written at start"
 ! fonts_loaded || fail "fonts were loaded while the window waited hidden"
 screenshot "tray-only"
 
 # The tray icon brings the window back, filled with the defaults.
-click_tray
-wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-sleep 0.5
+show_by_tray
 screenshot "window"
 fonts_loaded || fail "the shown window has no font loaded"
 [[ "$(store_rows)" == 0 ]] || fail "showing the window wrote the store"

@@ -24,9 +24,7 @@ wait_until 5 _menu_is_closed || fail "Escape left the menu open"
 menu_choose Down Down Return
 wait_until 5 test ! -e "$autostart" || fail "the autostart entry was not removed"
 
-click_tray
-wait_until 5 window_is_viewable || fail "no window"
-sleep 0.5
+show_by_tray
 click_content
 xdotool key ctrl+a
 xdotool type --delay 10 "vor dem Beenden"

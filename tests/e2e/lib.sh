@@ -41,16 +41,18 @@ fail() {
     exit 1
 }
 
-# Polls a command until it succeeds or $1 seconds pass.
+# Polls a command until it succeeds or $1 seconds (a fraction too) pass.
 wait_until() {
-    local seconds=$1
+    local whole=${1%.*} frac
+    [[ "$1" == *.* ]] && frac="${1#*.}000000" || frac=000000
+    local end=$(($(_now_us) + 10#${whole:-0} * 1000000 + 10#${frac:0:6}))
     shift
-    local end=$((SECONDS + seconds))
     until "$@"; do
-        ((SECONDS < end)) || return 1
-        sleep 0.05
+        (($(_now_us) < end)) || return 1
+        sleep 0.05 # the polling step, not a wait for the program
     done
 }
+_now_us() { echo "${EPOCHREALTIME/[.,]/}"; }
 
 # desktop_start [--no-tray | --no-taskbar]: Xvfb (XVFB_PID), and icewm with
 # its tray; with --no-tray no window manager at all, with --no-taskbar icewm
@@ -416,12 +418,30 @@ run_cases() {
 
 # start_shown: starts the program and opens its window with a tray click.
 start_shown() {
-    local before
     orbo_start
     wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
+    show_by_tray
+}
+
+# show_by_tray: a tray click shows the window, and the program has refilled it.
+show_by_tray() {
+    local before
     before=$(readies_so_far)
     click_tray
     wait_until 5 window_is_viewable || fail "a tray click did not show the window"
     wait_until 5 window_is_active || fail "the window did not become active"
     settle_after_activation "$before"
 }
+
+# program_idle: the program's main thread waits in its event loop (in poll or
+# ppoll), so everything sent to it so far has been handled. The X round trip
+# first lets the server hand on what it still holds for the program.
+program_idle() {
+    local nr
+    xprop -root _NET_SUPPORTED >/dev/null 2>&1 || true
+    read -r nr _ <"/proc/$ORBO_PID/syscall" 2>/dev/null || return 1
+    [[ "$nr" == 7 || "$nr" == 271 ]] # poll, ppoll on x86-64
+}
+# program_settles: idle at two readings in a row, a polling step apart.
+program_settles() { wait_until 5 _idle_twice; }
+_idle_twice() { program_idle && sleep 0.05 && program_idle; }
