@@ -24,13 +24,11 @@ wait_until 5 grep -qF "$aside" "$E2E_TMP/orbo.log" || fail "the user was not tol
 
 # Typing is on disk within about a second, without closing the window. The
 # notice's balloon may cover the tray icon: a second start shows the window.
-timeout 15 "$ORBO" || fail "the second start failed"
-wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-sleep 0.5
+show_again
 click_content
 xdotool key ctrl+a
 xdotool type --delay 20 "Getippt vor dem Absturz"
-sleep 1.5
+wait_until 1.5 stored_is Pindel1 "Getippt vor dem Absturz" || true
 kill -KILL "$ORBO_PID"
 wait "$ORBO_PID" 2>/dev/null || true
 [[ "$(store_value Pindel1)" == "Getippt vor dem Absturz" ]] || fail "typing was lost by kill -9: '$(store_value Pindel1)'"
@@ -38,16 +36,14 @@ wait "$ORBO_PID" 2>/dev/null || true
 # The next run: its first change backs up the store as it was.
 orbo_start
 wait_until 10 tray_icon_id >/dev/null || fail "the program did not start after kill -9"
-click_tray
-wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-sleep 0.5
+show_by_tray
 click_content
 xdotool key ctrl+End
 xdotool type --delay 20 " und danach"
 wait_until 5 test -f "$STORE.bak" || fail "no backup at the first change of the run"
 [[ "$(sqlite3 "$STORE.bak" "SELECT value FROM settings WHERE key='Pindel1'")" == "Getippt vor dem Absturz" ]] ||
     fail "the backup is not the store as it was"
-wait_until 5 test "$(store_value Pindel1)" == "Getippt vor dem Absturz und danach" || fail "the new text was not saved"
+wait_until 5 stored_is Pindel1 "Getippt vor dem Absturz und danach" || fail "the new text was not saved"
 
 # Privacy, with the program's files all present.
 dir=$(dirname "$STORE")
