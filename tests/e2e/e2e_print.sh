@@ -54,24 +54,25 @@ panel_shot() {
     import -window "$win" -crop "${PANEL[2]}x${PANEL[3]}+${PANEL[0]}+${PANEL[1]}" +repage "$E2E_TMP/$1.png"
 }
 differs() { compare -metric AE -fuzz 10% "$E2E_TMP/$1.png" "$E2E_TMP/$2.png" null: 2>&1 | cut -d' ' -f1; }
+# panel_still NAME: two pictures of the panel's area in a row are the same, the
+# first kept as NAME (for wait_until: the window has stopped changing).
+panel_still() { panel_shot "$1" && panel_shot "$1-again" && [[ $(differs "$1" "$1-again") == 0 ]]; }
+panel_opened() { panel_still open && [[ $(differs closed open) -gt 200 ]]; }
 
 open_window() {
     wait_until 10 tray_icon_id >/dev/null || fail "no tray icon"
-    click_tray
-    wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-    sleep 0.5
+    show_by_tray
     win=$(main_window_id)
 }
 
-# Chooses card 2's tab and double-clicks the tab row, with a picture of the
-# panel's area before and after.
-open_panel_of_card2() {
-    click "${TAB_X[1]}" "$TAB_Y"
-    sleep 0.3
-    panel_shot closed
-    dclick "${TAB_X[1]}" "$TAB_Y"
-    sleep 0.5
-    panel_shot open
+# Chooses card N's tab (0 to 2) and double-clicks the tab row, with a
+# picture of the panel's area before and after.
+open_panel_of_card() {
+    click "${TAB_X[$1]}" "$TAB_Y"
+    program_settles || fail "the program did not settle after choosing card $1"
+    wait_until 5 panel_still closed || fail "the window did not settle after choosing card $1"
+    dclick "${TAB_X[$1]}" "$TAB_Y"
+    wait_until 5 panel_opened || fail "the double-click did not open the panel"
 }
 
 desktop_start
@@ -80,14 +81,12 @@ open_window
 
 # Card 2: choose its tab, double-click the tab row, print.
 before=$(pdfs)
-open_panel_of_card2
+open_panel_of_card 1
 screenshot "panel-open"
-[[ $(differs closed open) -gt 200 ]] || fail "the double-click did not open the panel"
 click "$PRINT_X" "$PRINT_Y"
 wait_until 30 has_pdfs "$token" 1 || fail "no PDF of card 2 arrived"
-sleep 0.3
-panel_shot printed
-[[ $(differs closed printed) -lt $(differs open printed) ]] || fail "the panel stayed open after printing"
+panel_closed_again() { panel_still printed && (($(differs closed printed) < $(differs open printed))); }
+wait_until 5 panel_closed_again || fail "the panel stayed open after printing"
 text=$(pdftotext "$PDF_DIR/$(new_pdfs_with "$token" | head -n1)" -)
 for line in $'Einkaufsliste f\xc3\xbcr heute' $'Milch, Brot und K\xc3\xa4se' \
     $'Gr\xc3\xbc\xc3\x9fe an \xc3\x84nne \xc3\x96zdemir \xc3\x9cbermorgen' $'Stra\xc3\x9fe, Ma\xc3\x9f und Flei\xc3\x9f' "$token"; do
@@ -97,15 +96,13 @@ grep -q "Karte #2" <<<"$text" && fail "the title was printed"
 
 # A second click after reopening is a second job.
 dclick "${TAB_X[1]}" "$TAB_Y"
-sleep 0.5
+wait_until 5 panel_opened || fail "the double-click did not open the panel again"
 click "$PRINT_X" "$PRINT_Y"
 wait_until 30 has_pdfs "$token" 2 || fail "the second click gave no second job"
 
 # Card 1 holds the load step's hint with lone CRs: each starts a new line.
 before=$(pdfs)
-click "${TAB_X[0]}" "$TAB_Y"
-dclick "${TAB_X[0]}" "$TAB_Y"
-sleep 0.5
+open_panel_of_card 0
 click "$PRINT_X" "$PRINT_Y"
 wait_until 30 has_pdfs "$token" 1 || fail "no PDF of card 1 arrived"
 text=$(pdftotext "$PDF_DIR/$(new_pdfs_with "$token" | head -n1)" -)
@@ -119,9 +116,7 @@ TITLE_X=$(($(px 120) + $(px 60) + $(px 2295) / 2)) # title box at 60,300 in the 
 TITLE_Y=$(($(px 420) + $(px 300) + $(px 315) / 2))
 OK_X=$(($(px 120) + $(px 1500) + $(px 855) / 2)) # "OK" at 1500,660
 OK_Y=$(($(px 420) + $(px 660) + $(px 255) / 2))
-click "${TAB_X[1]}" "$TAB_Y"
-dclick "${TAB_X[1]}" "$TAB_Y"
-sleep 0.5
+open_panel_of_card 1
 click "$TITLE_X" "$TITLE_Y"
 xdotool key ctrl+a
 xdotool type --delay 20 "Haus & Hof"
@@ -131,7 +126,7 @@ title_stored() {
 }
 wait_until 5 title_stored ||
     fail "the title did not reach the store: $(sqlite3 "$STORE" "SELECT key, value FROM settings" 2>&1 || true) $(cat "$E2E_TMP/orbo.log")"
-sleep 0.3
+wait_until 5 panel_still renamed || fail "the window did not settle after renaming"
 screenshot "renamed"
 orbo_stop
 
@@ -147,14 +142,16 @@ expect_failed_print() {
     _pids+=("$ORBO_PID")
     open_window
     before=$(pdfs)
-    open_panel_of_card2
+    open_panel_of_card 1
     local stored
     stored=$(sqlite3 -cmd ".timeout 2000" "$STORE" .dump)
     click "$PRINT_X" "$PRINT_Y"
     wait_until 5 grep -q "Drucken fehlgeschlagen" "$E2E_TMP/orbo.log" || fail "$name: the failed print was not told"
-    sleep 1
+    # The failure is told at the end of the print's handling: once the window
+    # has settled, the panel must still be open.
+    program_settles || fail "$name: the program did not settle after the failed print"
+    wait_until 5 panel_still failed || fail "$name: the window did not settle after the failed print"
     screenshot "$name"
-    panel_shot failed
     [[ $(differs open failed) -lt $(differs closed failed) ]] || fail "$name: the panel closed although nothing was printed"
     [[ "$(sqlite3 -cmd ".timeout 2000" "$STORE" .dump)" == "$stored" ]] || fail "$name: the failed print changed the store"
     [[ $(count_pdfs_with "$token") == 0 ]] || fail "$name: a PDF appeared"
