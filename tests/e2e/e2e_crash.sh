@@ -49,7 +49,7 @@ for ((round = 1; round <= rounds; round++)); do
 
     delay=$(printf '0.%03d' $((RANDOM % 500)))
     kill -TERM "$ORBO_PID"
-    sleep "$delay"
+    sleep "$delay" # real time is the point: the kill lands at a random moment of the save
     kill -KILL "$ORBO_PID" 2>/dev/null || true
     wait "$ORBO_PID" 2>/dev/null || true
 
