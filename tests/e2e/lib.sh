@@ -444,4 +444,4 @@ program_idle() {
 }
 # program_settles: idle at two readings in a row, a polling step apart.
 program_settles() { wait_until 5 _idle_twice; }
-_idle_twice() { program_idle && sleep 0.05 && program_idle; }
+_idle_twice() { program_idle && sleep 0.05 && program_idle; } # a polling step apart
