@@ -44,12 +44,7 @@ stuck_clients_cost_nothing() {
     ORBO_PID=$!
     _pids+=("$ORBO_PID")
     wait_until 10 tray_icon_id >/dev/null || fail "the tray icon did not appear"
-    local before
-    before=$(readies_so_far)
-    click_tray
-    wait_until 5 window_is_viewable || fail "a tray click did not show the window"
-    wait_until 5 window_is_active || fail "the window did not become active"
-    settle_after_activation "$before"
+    show_by_tray
 
     idle_clients "$E2E_TMP/idle1"
     local ticks0 nanos0
