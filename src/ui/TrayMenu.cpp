@@ -3,12 +3,12 @@
 TrayMenu::TrayMenu(QWidget* parent) : QMenu(parent)
 {
     setObjectName(QStringLiteral("ZTray1_menu"));
-    m_open = addAction(QStringLiteral("Öffnen"));
-    m_autostart = addAction(QStringLiteral("Mit der Anmeldung starten"));
+    m_open = addAction(QStringLiteral("&Öffnen"));
+    m_autostart = addAction(QStringLiteral("Mit der &Anmeldung starten"));
     m_autostart->setCheckable(true);
-    m_versions = addAction(QStringLiteral("Frühere Fassungen…"));
+    m_versions = addAction(QStringLiteral("&Frühere Fassungen…"));
     addSeparator();
-    m_quit = addAction(QStringLiteral("Beenden"));
+    m_quit = addAction(QStringLiteral("&Beenden"));
 
     connect(m_open, &QAction::triggered, this, &TrayMenu::openChosen);
     connect(m_versions, &QAction::triggered, this, &TrayMenu::versionsChosen);

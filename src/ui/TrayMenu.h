@@ -4,7 +4,8 @@
 
 // The tray icon's context menu: "Öffnen" (as activating the icon), "Mit der
 // Anmeldung starten" (checked while the program starts at login), "Frühere
-// Fassungen…" (the window of earlier versions), a separator, "Beenden".
+// Fassungen…" (the window of earlier versions), a separator, "Beenden". Each
+// entry has its letter (Ö, A, F, B), so the keyboard picks it directly.
 class TrayMenu : public QMenu
 {
     Q_OBJECT
