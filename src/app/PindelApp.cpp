@@ -84,6 +84,7 @@ void PindelApp::connectHandlers()
     marquee->start(Marquee::tickMs);
     connect(w.tray(), &TrayIcon::activationEvent, this, &PindelApp::restoreFromTray);
     connect(w.tray()->menu(), &TrayMenu::quitChosen, this, &PindelApp::endSession);
+    connect(&w, &MainWindow::quitRequested, this, &PindelApp::endSession);
     connect(w.tray()->menu(), &TrayMenu::versionsChosen, this, &PindelApp::openVersions);
     connect(&w, &MainWindow::versionsRequested, this, &PindelApp::openVersions);
     TrayMenu* menu = w.tray()->menu();

@@ -69,6 +69,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 
     auto* versions = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(versions, &QShortcut::activated, this, &MainWindow::versionsRequested);
+    // QKeySequence::Quit is empty on some platforms, so the keys are named.
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &MainWindow::quitRequested);
 
     m_activation = new ActivationWatch(*this);
     connect(m_activation, &ActivationWatch::activated, this, &MainWindow::activated);

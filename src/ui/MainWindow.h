@@ -93,6 +93,9 @@ signals:
     // Ctrl+H: the window of earlier versions, for desktops without a tray
     // menu and for the keyboard.
     void versionsRequested();
+    // Ctrl+Q: what "Beenden" of the tray menu does, for desktops without a
+    // tray and for the keyboard.
+    void quitRequested();
 
 protected:
     bool event(QEvent* event) override;
