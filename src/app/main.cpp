@@ -63,6 +63,11 @@ int main(int argc, char* argv[])
     // program at once, past the event loop's end.
     ExitSaver displayLoss([&pindel] { pindel.endSession(); });
     pindel.start();
+    // `orbo --open` (the application menu's entry) asks for the window, as a
+    // click on the tray icon does; plain `orbo`, as started at login, stays in
+    // the tray. A second start shows the running copy's window either way.
+    if (QCoreApplication::arguments().mid(1).contains(QStringLiteral("--open")))
+        pindel.restoreFromTray();
     const int status = app.exec();
     return status != 0 ? status : pindel.exitStatus();
 }

@@ -26,8 +26,9 @@ desktop-file-validate "$entry" || fail "the desktop entry does not validate"
 key() { sed -n "/^\[Desktop Entry\]/,/^\[/s/^$2=//p" "$1"; }
 [[ "$(key "$entry" Name)" == "Pindel" ]] || fail "Name is '$(key "$entry" Name)'"
 [[ "$(key "$entry" Comment)" == "Daten 'Notizzettel'" ]] || fail "Comment is '$(key "$entry" Comment)'"
-# Launchers start the program by its full path, quoted for the blank in the prefix.
-[[ "$(key "$entry" Exec)" == "\"$prefix/bin/orbo\"" ]] || fail "Exec is '$(key "$entry" Exec)'"
+# Launchers start the program by its full path, quoted for the blank in the
+# prefix, and ask for its window.
+[[ "$(key "$entry" Exec)" == "\"$prefix/bin/orbo\" --open" ]] || fail "Exec is '$(key "$entry" Exec)'"
 [[ "$(key "$entry" Icon)" == "orbo" ]] || fail "Icon is '$(key "$entry" Icon)'"
 [[ "$(key "$entry" Categories)" == *Utility\;* ]] || fail "Categories lack Utility"
 cmp -s "$icons/32x32/apps/orbo.png" "$SOURCE_DIR/resources/pictures/picture2.png" || fail "the 32x32 icon is not picture 2"

@@ -94,6 +94,8 @@ ORBO_PID=$(lock_pid)
 _pids+=("$ORBO_PID")
 [[ "$(readlink "/proc/$ORBO_PID/exe")" == /usr/bin/orbo ]] || fail "the entry started $(readlink "/proc/$ORBO_PID/exe")"
 wait_until 10 tray_icon_id >/dev/null || fail "no tray icon"
+# The menu's entry asks for the window.
+wait_until 10 window_is_viewable || fail "the menu entry did not show the window"
 click_tray
 wait_until 5 window_is_viewable || fail "a tray click did not show the window"
 sleep 0.5
