@@ -25,6 +25,7 @@
 #include "ui/TrayIcon.h"
 #include "ui/TrayMenu.h"
 #include "ui/VersionsWindow.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -182,6 +183,7 @@ void PindelApp::openVersions()
     if (!m_versions) {
         m_versions = std::make_unique<VersionsWindow>();
         m_versions->setWindowIcon(m_window->windowIcon());
+        WindowPlacement::keepWithinScreenWhenShown(*m_versions);
         VersionsWindow* view = m_versions.get();
         connect(view, &VersionsWindow::cardChosen, this,
                 [this, view] { report(EarlierVersions::cardChosen(m_context, *view)); });

@@ -22,7 +22,39 @@ qint64 distanceSquared(const QRect& a, const QRect& b)
     return dx * dx + dy * dy;
 }
 
+qint64 overlap(const QRect& a, const QRect& b)
+{
+    const QRect common = a.intersected(b);
+    return common.isEmpty() ? 0 : qint64(common.width()) * common.height();
+}
+
 } // namespace
+
+QRect fitWithin(const QRect& frame, const QList<QRect>& availableAreas, const QSize& minSize)
+{
+    const QRect* chosen = nullptr;
+    qint64 mostOverlap = 0;
+    qint64 leastDistance = std::numeric_limits<qint64>::max();
+    for (const QRect& area : availableAreas) {
+        if (area.isEmpty())
+            continue;
+        if (const qint64 o = overlap(frame, area); o > mostOverlap) {
+            mostOverlap = o;
+            chosen = &area;
+        } else if (mostOverlap == 0) {
+            if (const qint64 d = distanceSquared(frame, area); d < leastDistance) {
+                leastDistance = d;
+                chosen = &area;
+            }
+        }
+    }
+    if (!chosen)
+        return frame;
+    const QSize size = frame.size().boundedTo(chosen->size()).expandedTo(minSize);
+    return {QPoint(clampSpan(frame.left(), size.width(), chosen->left(), chosen->width()),
+                   clampSpan(frame.top(), size.height(), chosen->top(), chosen->height())),
+            size};
+}
 
 QPoint reachableTopLeft(const QRect& frame, const QList<QRect>& availableAreas)
 {

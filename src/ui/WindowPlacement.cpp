@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -21,6 +23,22 @@ int pixelsOrRefuse(float twips, double dpi, const char* what, bool isSize)
                               .arg(QLatin1String(what))
                               .arg(double(twips)));
     return *px;
+}
+
+QList<QRect> availableAreas()
+{
+    QList<QRect> areas;
+    for (const QScreen* s : QGuiApplication::screens())
+        areas << s->availableGeometry();
+    return areas;
+}
+
+// Within a pixel on every side: the window system's rounding at a
+// fractional scale (see TwipsMemo).
+bool nearlySame(const QRect& a, const QRect& b)
+{
+    return std::abs(a.left() - b.left()) <= 1 && std::abs(a.top() - b.top()) <= 1 &&
+           std::abs(a.right() - b.right()) <= 1 && std::abs(a.bottom() - b.bottom()) <= 1;
 }
 
 } // namespace
@@ -51,25 +69,36 @@ QMargins WindowPlacement::frameAroundNow() const
 
 QRect WindowPlacement::outerFrame() const
 {
-    if (m_awaitingFrame)
-        return QRect(m_outerTarget.topLeft(),
-                     m_outerTarget.size().expandedTo(m_window.size().grownBy(m_frame)));
-    frameAroundNow();
-    // A hidden window has no frame around it now; it gets the last one again.
-    return m_window.geometry().marginsAdded(m_frame);
+    QRect now;
+    if (m_awaitingFrame) {
+        now = QRect(m_outerPlaced.topLeft(), m_outerPlaced.size().expandedTo(m_window.size().grownBy(m_frame)));
+    } else {
+        frameAroundNow();
+        // A hidden window has no frame around it now; it gets the last one again.
+        now = m_window.geometry().marginsAdded(m_frame);
+    }
+    // Not moved by the user since it was fitted into the screen.
+    if (m_fitted && nearlySame(now, m_outerPlaced))
+        return m_outerTarget;
+    return now;
 }
 
 void WindowPlacement::placeOuter(const QRect& outer)
 {
     m_outerTarget = outer;
     m_awaitingFrame = frameAroundNow().isNull();
-    const QSize inner = outer.size().shrunkBy(m_frame).expandedTo(m_window.minimumSize());
+    const QSize smallest = m_window.minimumSize().grownBy(m_frame);
+    const QRect wanted(outer.topLeft(), outer.size().expandedTo(smallest));
+    m_outerPlaced = ScreenReach::fitWithin(wanted, availableAreas(), smallest);
+    m_fitted = m_outerPlaced != wanted;
+    const QRect& placed = m_outerPlaced;
+    const QSize inner = placed.size().shrunkBy(m_frame).expandedTo(m_window.minimumSize());
     if (m_window.testAttribute(Qt::WA_WState_Created)) {
-        m_window.setGeometry(QRect(outer.topLeft() + QPoint(m_frame.left(), m_frame.top()), inner));
+        m_window.setGeometry(QRect(placed.topLeft() + QPoint(m_frame.left(), m_frame.top()), inner));
     } else {
         // Not yet made: a position given now is the frame's, and the window
         // manager puts the frame there when it first shows the window.
-        m_window.move(outer.topLeft());
+        m_window.move(placed.topLeft());
         m_window.resize(inner);
     }
 }
@@ -154,11 +183,35 @@ void WindowPlacement::setHeightTwips(float twips)
 
 void WindowPlacement::bringOnScreen()
 {
-    QList<QRect> areas;
-    for (const QScreen* s : QGuiApplication::screens())
-        areas << s->availableGeometry();
-    const QRect frame = outerFrame();
-    const QPoint target = ScreenReach::reachableTopLeft(frame, areas);
-    if (target != frame.topLeft())
-        placeOuter(frame.translated(target - frame.topLeft()));
+    placeOuter(outerFrame());
+}
+
+void WindowPlacement::fitWithinScreen(QWidget& window)
+{
+    const QWindow* handle = window.windowHandle();
+    const QMargins frame = handle && window.isVisible() ? handle->frameMargins() : QMargins();
+    const QRect outer = window.geometry().marginsAdded(frame);
+    const QRect fitted = ScreenReach::fitWithin(outer, availableAreas(), window.minimumSize().grownBy(frame));
+    if (fitted != outer)
+        window.setGeometry(fitted.marginsRemoved(frame));
+}
+
+void WindowPlacement::keepWithinScreenWhenShown(QWidget& window)
+{
+    window.winId(); // made now, so that its showing can be followed
+    QWindow* handle = window.windowHandle();
+    auto framed = std::make_shared<bool>(false);
+    QObject::connect(handle, &QWindow::visibleChanged, &window, [&window, framed](bool visible) {
+        *framed = false;
+        if (visible)
+            fitWithinScreen(window);
+    });
+    // The frame is known once the window is active (a window manager frames
+    // a window before focusing it): fitted again then, once per show.
+    QObject::connect(handle, &QWindow::activeChanged, &window, [&window, handle, framed] {
+        if (*framed || !handle->isActive())
+            return;
+        *framed = true;
+        fitWithinScreen(window);
+    });
 }

@@ -71,6 +71,8 @@ desktop_start() {
         printf 'TaskBarShowClock=0\nTaskBarShowCPUStatus=0\nTaskBarShowNetStatus=0\nTaskBarShowMailboxStatus=0\nTaskBarShowMEMStatus=0\n' \
             >"$E2E_TMP/wmhome/.icewm/preferences"
         [[ "${1:-}" == "--no-taskbar" ]] && printf 'ShowTaskBar=0\nTaskBarShowTray=0\n' >>"$E2E_TMP/wmhome/.icewm/preferences"
+        # More of icewm's preferences, one a line (TaskBarAtTop=1: a top panel).
+        [[ -n "${ICEWM_PREFERENCES:-}" ]] && printf '%s\n' "$ICEWM_PREFERENCES" >>"$E2E_TMP/wmhome/.icewm/preferences"
         HOME="$E2E_TMP/wmhome" icewm >/dev/null 2>&1 &
         _pids+=($!)
         if [[ "${1:-}" == "--no-taskbar" ]]; then

@@ -76,6 +76,36 @@ private slots:
         // No screens known: nothing to do.
         QCOMPARE(ScreenReach::reachableTopLeft(QRect(5000, 5000, 10, 10), {}), QPoint(5000, 5000));
     }
+
+    void fitWithinTheAvailableArea_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QSize>("minSize");
+        QTest::addColumn<QRect>("fitted");
+        const QSize small(100, 40);
+        QTest::newRow("inside: stays") << QRect(100, 100, 300, 200) << small << QRect(100, 100, 300, 200);
+        QTest::newRow("under the top panel") << QRect(1, 1, 333, 133) << small << QRect(1, 30, 333, 133);
+        QTest::newRow("past the right edge") << QRect(1100, 300, 300, 200) << small << QRect(980, 300, 300, 200);
+        QTest::newRow("larger than the area")
+            << QRect(-200, -40, 2000, 1400) << small << QRect(0, 30, 1280, 770);
+        QTest::newRow("smallest size larger than the area: caption in sight")
+            << QRect(300, 300, 200, 100) << QSize(1400, 900) << QRect(0, 30, 1400, 900);
+        QTest::newRow("mostly on the second screen")
+            << QRect(1200, 100, 400, 300) << small << QRect(1280, 100, 400, 300);
+        QTest::newRow("wholly off: the nearest screen")
+            << QRect(5000, 100, 300, 200) << small << QRect(2004, 100, 300, 200);
+    }
+
+    void fitWithinTheAvailableArea()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QSize, minSize);
+        QFETCH(QRect, fitted);
+        // A panel at the top of the first screen.
+        const QList<QRect> areas{QRect(0, 30, 1280, 770), QRect(1280, 0, 1024, 768)};
+        QCOMPARE(ScreenReach::fitWithin(frame, areas, minSize), fitted);
+        QCOMPARE(ScreenReach::fitWithin(frame, {}, minSize), frame);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLayoutRules)
