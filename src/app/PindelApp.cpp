@@ -94,6 +94,8 @@ void PindelApp::connectHandlers()
             m_reporter.report(*failure);
     });
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
+    connect(w.tabStrip(), &TabStrip::panelKeyPressed, this,
+            [this] { report(TitlePanel::openForTyping(m_context)); });
     for (int card = 0; card < kCardCount; ++card) {
         const CardControls& c = w.card(card);
         connect(c.okButton, &QPushButton::clicked, this,
