@@ -7,6 +7,7 @@
 #include "handlers/AutostartToggle.h"
 #include "handlers/Closing.h"
 #include "handlers/EarlierVersions.h"
+#include "handlers/FindInCard.h"
 #include "handlers/MarqueeTick.h"
 #include "handlers/Print.h"
 #include "handlers/Resize.h"
@@ -77,7 +78,14 @@ void PindelApp::connectHandlers()
                     m_autosave->retrySoon();
             });
     });
-    connect(&w, &MainWindow::resized, this, [this] { Resize::apply(*m_window); });
+    connect(&w, &MainWindow::resized, this, [this] {
+        Resize::apply(*m_window);
+        FindInCard::keepClear(*m_window);
+    });
+    connect(&w, &MainWindow::findRequested, this, [this] { report(FindInCard::open(m_context)); });
+    connect(&w, &MainWindow::findNextRequested, this,
+            [this](bool backward) { report(FindInCard::step(m_context, backward)); });
+    connect(&w, &MainWindow::findCloseRequested, this, [this] { report(FindInCard::close(m_context)); });
     Timer* marquee = Clock::current().repeatingTimer(this);
     marquee->setObjectName(QStringLiteral("Timer1"));
     connect(marquee, &Timer::timeout, this, [this] { MarqueeTick::tick(m_context); });

@@ -164,3 +164,34 @@ void ContentBox::replaceAsTyped(const QString& text)
     e->horizontalScrollBar()->setValue(0);
     e->verticalScrollBar()->setValue(0);
 }
+
+bool ContentBox::findNext(const QString& needle, bool backward)
+{
+    if (needle.isEmpty())
+        return false;
+    QPlainTextEdit* e = editor();
+    const QTextCursor selection = e->textCursor();
+    // The copy of the shown text is searched, not the document: it holds the
+    // same characters at the same places, and a search through it takes a
+    // few milliseconds where a walk through the blocks of a 10 MB note
+    // takes much longer.
+    qsizetype at = -1;
+    if (!backward) {
+        at = m_shown.indexOf(needle, selection.selectionEnd(), Qt::CaseInsensitive);
+        if (at < 0)
+            at = m_shown.indexOf(needle, 0, Qt::CaseInsensitive);
+    } else {
+        if (selection.selectionStart() > 0)
+            at = m_shown.lastIndexOf(needle, selection.selectionStart() - 1, Qt::CaseInsensitive);
+        if (at < 0 && !m_shown.isEmpty())
+            at = m_shown.lastIndexOf(needle, m_shown.size() - 1, Qt::CaseInsensitive);
+    }
+    if (at < 0 || at + needle.size() > e->document()->characterCount() - 1)
+        return false;
+    QTextCursor match(e->document());
+    match.setPosition(int(at));
+    match.setPosition(int(at + needle.size()), QTextCursor::KeepAnchor);
+    e->setTextCursor(match);
+    e->ensureCursorVisible();
+    return true;
+}

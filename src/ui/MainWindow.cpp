@@ -5,6 +5,7 @@
 #include "core/Twips.h"
 #include "ui/ActivationWatch.h"
 #include "ui/ContentBox.h"
+#include "ui/FindRow.h"
 #include "ui/TabStrip.h"
 #include "ui/TitleBox.h"
 #include "ui/TrayIcon.h"
@@ -69,6 +70,20 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 
     auto* versions = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(versions, &QShortcut::activated, this, &MainWindow::versionsRequested);
+    const std::pair<QKeySequence, int> finds[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_F), 0},
+        {QKeySequence(Qt::Key_F3), 1},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F3), -1},
+    };
+    for (const auto& [keys, step] : finds) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] {
+            if (step == 0)
+                emit findRequested();
+            else
+                emit findNextRequested(step < 0);
+        });
+    }
 
     m_activation = new ActivationWatch(*this);
     connect(m_activation, &ActivationWatch::activated, this, &MainWindow::activated);
@@ -195,6 +210,34 @@ void MainWindow::setControlHeightTwips(QWidget* control, float twips) const
     control->resize(control->width(), *px);
 }
 
+FindRow* MainWindow::findRow()
+{
+    // Built when first asked for: a line edit lays out text, and so loads
+    // the fonts, which a window waiting in the tray does not need.
+    if (!m_findRow) {
+        m_findRow = new FindRow(this);
+        m_findRow->hide();
+        connect(m_findRow, &FindRow::nextRequested, this, [this] { emit findNextRequested(false); });
+        connect(m_findRow, &FindRow::closeRequested, this, &MainWindow::findCloseRequested);
+        layOutFindRow();
+    }
+    return m_findRow;
+}
+
+bool MainWindow::findRowShown() const
+{
+    return m_findRow && m_findRow->isVisible();
+}
+
+void MainWindow::layOutFindRow()
+{
+    if (!m_findRow)
+        return;
+    const int h = m_findRow->sizeHint().height();
+    m_findRow->setGeometry(0, std::max(0, height() - h), width(), h);
+    m_findRow->raise();
+}
+
 void MainWindow::showNotice(const QString& text)
 {
     m_notice->setText(text);
@@ -293,6 +336,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    layOutFindRow();
     if (m_notice->isVisible())
         showNotice(m_notice->text());
     emit resized();
