@@ -78,6 +78,11 @@ private slots:
             << "Maße und Größe" << true << "GRÖßE" << QStringList{"Return"} << 9 << "";
         QTest::newRow("after CRLF line breaks")
             << "eins\r\nzwei\r\nzwei" << true << "zwei" << QStringList{"Return", "Return"} << 10 << "";
+        // Searched backward in slices of 64 Ki characters from the end: the
+        // match starts in one slice and ends in the next.
+        const QString longNote = QString(100000, 'x') + "eins" + QString(65536 - 2, 'x');
+        QTest::newRow("Shift+F3 in a long note")
+            << longNote << true << "eins" << QStringList{"Shift+F3"} << 100000 << "";
         QTest::newRow("not found") << three << true << "vier" << QStringList{"Return"} << -1
                                    << "Nicht gefunden";
         QTest::newRow("a note that could not be read")
