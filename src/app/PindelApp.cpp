@@ -194,6 +194,8 @@ void PindelApp::openVersions()
         VersionsWindow* view = m_versions.get();
         connect(view, &VersionsWindow::cardChosen, this,
                 [this, view] { report(EarlierVersions::cardChosen(m_context, *view)); });
+        connect(view, &VersionsWindow::kindChosen, this,
+                [this, view] { report(EarlierVersions::kindChosen(m_context, *view)); });
         connect(view, &VersionsWindow::versionChosen, this,
                 [this, view] { report(EarlierVersions::versionChosen(m_context, *view)); });
         connect(view, &VersionsWindow::restoreRequested, this, [this, view] {
