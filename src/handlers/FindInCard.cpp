@@ -65,7 +65,7 @@ std::optional<QString> step(HandlerContext& ctx, bool backward)
     return HandlerSteps::tryStep([&w, row, backward] {
         const bool found = currentBox(w)->findNext(row->needle(), backward);
         row->setNotFound(!found);
-        if (!found && !row->isVisible())
+        if (!found && row->isHidden())
             show(w);
     });
 }

@@ -226,7 +226,8 @@ FindRow* MainWindow::findRow()
 
 bool MainWindow::findRowShown() const
 {
-    return m_findRow && m_findRow->isVisible();
+    // Also while the window is hidden: the boxes keep clear of the row then too.
+    return m_findRow && !m_findRow->isHidden();
 }
 
 void MainWindow::layOutFindRow()

@@ -4,6 +4,7 @@
 #include "ui/MainWindow.h"
 #include "ui/TabStrip.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -137,6 +138,9 @@ private slots:
         w.resize(size);
         QTRY_COMPARE(w.size(), size);
 
+        // What a screen reader hears in the row.
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.findRow()->edit())->text(QAccessible::Name),
+                 QString("Suchen"));
         QTest::keyClicks(w.findRow()->edit(), "milch");
         press("Return");
         press("Escape");
