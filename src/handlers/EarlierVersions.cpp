@@ -74,6 +74,16 @@ std::optional<QString> list(HandlerContext& ctx, VersionsWindow& view)
                            .arg(cardName(card), *failure));
 }
 
+// After a restore: the list read again (what was replaced is its newest
+// version now) and what was done said in the window.
+std::optional<QString> relisted(HandlerContext& ctx, VersionsWindow& view, const QString& done)
+{
+    if (const auto listed = list(ctx, view))
+        return listed;
+    view.setStatus(done);
+    return std::nullopt;
+}
+
 // A title version goes back as "OK" stores a title, after the title in use
 // (and one typed on the open panel but not yet taken) is kept as a version,
 // so that the restore can itself be undone.
@@ -109,13 +119,10 @@ std::optional<QString> restoreTitle(HandlerContext& ctx, VersionsWindow& view)
     }
     HandlerSteps::tryStep([&] { ctx.window.tabStrip()->tabRow()->setCurrentIndex(card); });
     view.setCards(cardTitles(ctx.window));
-    if (const auto listed = list(ctx, view))
-        return listed;
     QString done = QStringLiteral("Die Fassung ist wieder die Überschrift von %1.").arg(cardName(card));
     if (!replaced.isEmpty())
         done += QStringLiteral(" Die Überschrift, die sie ersetzt hat, ist als neueste Fassung aufbewahrt.");
-    view.setStatus(done);
-    return std::nullopt;
+    return relisted(ctx, view, done);
 }
 
 } // namespace
@@ -184,14 +191,11 @@ std::optional<QString> restoreVersion(HandlerContext& ctx, VersionsWindow& view)
                                           "wiederhergestellt: %2")
                                .arg(cardName(card), *failure));
     }
-    if (const auto listed = list(ctx, view))
-        return listed;
     // The store keeps no empty text: there is nothing to go back to.
     QString done = QStringLiteral("Die Fassung steht wieder in %1.").arg(cardName(card));
     if (!replaced.isEmpty())
         done += QStringLiteral(" Der Text, den sie ersetzt hat, ist als neueste Fassung aufbewahrt.");
-    view.setStatus(done);
-    return std::nullopt;
+    return relisted(ctx, view, done);
 }
 
 } // namespace EarlierVersions

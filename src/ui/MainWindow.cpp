@@ -70,19 +70,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 
     auto* versions = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(versions, &QShortcut::activated, this, &MainWindow::versionsRequested);
-    const std::pair<QKeySequence, int> finds[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_F), 0},
-        {QKeySequence(Qt::Key_F3), 1},
-        {QKeySequence(Qt::SHIFT | Qt::Key_F3), -1},
-    };
-    for (const auto& [keys, step] : finds) {
-        auto* shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, [this, step = step] {
-            if (step == 0)
-                emit findRequested();
-            else
-                emit findNextRequested(step < 0);
-        });
+    auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    connect(find, &QShortcut::activated, this, &MainWindow::findRequested);
+    for (const bool backward : {false, true}) {
+        const QKeySequence keys = backward ? QKeySequence(Qt::SHIFT | Qt::Key_F3) : QKeySequence(Qt::Key_F3);
+        auto* next = new QShortcut(keys, this);
+        connect(next, &QShortcut::activated, this, [this, backward] { emit findNextRequested(backward); });
     }
 
     m_activation = new ActivationWatch(*this);
