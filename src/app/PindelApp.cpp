@@ -7,6 +7,7 @@
 #include "handlers/AutostartToggle.h"
 #include "handlers/Closing.h"
 #include "handlers/EarlierVersions.h"
+#include "handlers/FindInCard.h"
 #include "handlers/MarqueeTick.h"
 #include "handlers/Print.h"
 #include "handlers/Resize.h"
@@ -78,7 +79,14 @@ void PindelApp::connectHandlers()
                     m_autosave->retrySoon();
             });
     });
-    connect(&w, &MainWindow::resized, this, [this] { Resize::apply(*m_window); });
+    connect(&w, &MainWindow::resized, this, [this] {
+        Resize::apply(*m_window);
+        FindInCard::keepClear(*m_window);
+    });
+    connect(&w, &MainWindow::findRequested, this, [this] { report(FindInCard::open(m_context)); });
+    connect(&w, &MainWindow::findNextRequested, this,
+            [this](bool backward) { report(FindInCard::step(m_context, backward)); });
+    connect(&w, &MainWindow::findCloseRequested, this, [this] { report(FindInCard::close(m_context)); });
     Timer* marquee = Clock::current().repeatingTimer(this);
     marquee->setObjectName(QStringLiteral("Timer1"));
     connect(marquee, &Timer::timeout, this, [this] { MarqueeTick::tick(m_context); });
@@ -96,6 +104,8 @@ void PindelApp::connectHandlers()
             m_reporter.report(*failure);
     });
     connect(w.tabStrip(), &TabStrip::doubleClicked, this, [this] { report(TitlePanel::open(m_context)); });
+    connect(w.tabStrip(), &TabStrip::panelKeyPressed, this,
+            [this] { report(TitlePanel::openForTyping(m_context)); });
     for (int card = 0; card < kCardCount; ++card) {
         const CardControls& c = w.card(card);
         connect(c.okButton, &QPushButton::clicked, this,
@@ -187,6 +197,8 @@ void PindelApp::openVersions()
         VersionsWindow* view = m_versions.get();
         connect(view, &VersionsWindow::cardChosen, this,
                 [this, view] { report(EarlierVersions::cardChosen(m_context, *view)); });
+        connect(view, &VersionsWindow::kindChosen, this,
+                [this, view] { report(EarlierVersions::kindChosen(m_context, *view)); });
         connect(view, &VersionsWindow::versionChosen, this,
                 [this, view] { report(EarlierVersions::versionChosen(m_context, *view)); });
         connect(view, &VersionsWindow::restoreRequested, this, [this, view] {

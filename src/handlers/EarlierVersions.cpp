@@ -4,6 +4,7 @@
 #include "core/HandlerSteps.h"
 #include "core/StepFailure.h"
 #include "handlers/HandlerContext.h"
+#include "handlers/TitlePanel.h"
 #include "store/SerializedStore.h"
 #include "ui/ContentBox.h"
 #include "ui/MainWindow.h"
@@ -61,14 +62,67 @@ std::optional<QString> list(HandlerContext& ctx, VersionsWindow& view)
     view.setVersions({});
     view.setStatus({});
     const int card = view.currentCard();
+    const CardDefinition& def = kCards.at(size_t(card));
+    const QString& key = view.showsTitles() ? def.titleKey : def.contentKey;
     const auto failure = HandlerSteps::stopAtFirstFailure({
-        [&] { view.setVersions(entries(ctx.store.versions(kCards.at(size_t(card)).contentKey))); },
+        [&] { view.setVersions(entries(ctx.store.versions(key))); },
         [&] { preview(ctx, view); },
     });
     if (!failure)
         return std::nullopt;
     return shown(view, QStringLiteral("Die früheren Fassungen von %1 sind nicht zu lesen: %2")
                            .arg(cardName(card), *failure));
+}
+
+// After a restore: the list read again (what was replaced is its newest
+// version now) and what was done said in the window.
+std::optional<QString> relisted(HandlerContext& ctx, VersionsWindow& view, const QString& done)
+{
+    if (const auto listed = list(ctx, view))
+        return listed;
+    view.setStatus(done);
+    return std::nullopt;
+}
+
+// A title version goes back as "OK" stores a title, after the title in use
+// (and one typed on the open panel but not yet taken) is kept as a version,
+// so that the restore can itself be undone.
+std::optional<QString> restoreTitle(HandlerContext& ctx, VersionsWindow& view)
+{
+    const int card = view.currentCard();
+    const std::optional<qint64> id = view.currentVersion();
+    const CardDefinition& def = kCards.at(size_t(card));
+    std::optional<QString> title;
+    QString replaced;
+    auto failure = HandlerSteps::stopAtFirstFailure({
+        [&] {
+            if (!id)
+                throw StepFailure(QStringLiteral("Es ist keine Fassung gewählt."));
+            title = ctx.store.versionText(*id);
+            if (!title)
+                throw StepFailure(kGone);
+        },
+        [&] {
+            const CardControls& c = ctx.window.card(card);
+            if (c.panel->isVisible() && c.titleBox->text() != ctx.window.tabStrip()->caption(card))
+                ctx.store.keepVersion(def.titleKey, c.titleBox->text());
+            replaced = ctx.window.tabStrip()->caption(card);
+            ctx.store.keepVersion(def.titleKey, replaced);
+        },
+    });
+    if (!failure)
+        failure = TitlePanel::adopt(ctx, card, *title);
+    if (failure) {
+        return shown(view, QStringLiteral("Die Überschrift von %1 bleibt unverändert, die Fassung wurde "
+                                          "nicht wiederhergestellt: %2")
+                               .arg(cardName(card), *failure));
+    }
+    HandlerSteps::tryStep([&] { ctx.window.tabStrip()->tabRow()->setCurrentIndex(card); });
+    view.setCards(cardTitles(ctx.window));
+    QString done = QStringLiteral("Die Fassung ist wieder die Überschrift von %1.").arg(cardName(card));
+    if (!replaced.isEmpty())
+        done += QStringLiteral(" Die Überschrift, die sie ersetzt hat, ist als neueste Fassung aufbewahrt.");
+    return relisted(ctx, view, done);
 }
 
 } // namespace
@@ -86,6 +140,11 @@ std::optional<QString> cardChosen(HandlerContext& ctx, VersionsWindow& view)
     return list(ctx, view);
 }
 
+std::optional<QString> kindChosen(HandlerContext& ctx, VersionsWindow& view)
+{
+    return list(ctx, view);
+}
+
 std::optional<QString> versionChosen(HandlerContext& ctx, VersionsWindow& view)
 {
     const auto failure = HandlerSteps::tryStep([&] { preview(ctx, view); });
@@ -94,6 +153,8 @@ std::optional<QString> versionChosen(HandlerContext& ctx, VersionsWindow& view)
 
 std::optional<QString> restoreVersion(HandlerContext& ctx, VersionsWindow& view)
 {
+    if (view.showsTitles())
+        return restoreTitle(ctx, view);
     const int card = view.currentCard();
     const std::optional<qint64> id = view.currentVersion();
     ContentBox* box = nullptr;
@@ -130,14 +191,11 @@ std::optional<QString> restoreVersion(HandlerContext& ctx, VersionsWindow& view)
                                           "wiederhergestellt: %2")
                                .arg(cardName(card), *failure));
     }
-    if (const auto listed = list(ctx, view))
-        return listed;
     // The store keeps no empty text: there is nothing to go back to.
     QString done = QStringLiteral("Die Fassung steht wieder in %1.").arg(cardName(card));
     if (!replaced.isEmpty())
         done += QStringLiteral(" Der Text, den sie ersetzt hat, ist als neueste Fassung aufbewahrt.");
-    view.setStatus(done);
-    return std::nullopt;
+    return relisted(ctx, view, done);
 }
 
 } // namespace EarlierVersions

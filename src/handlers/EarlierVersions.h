@@ -20,6 +20,9 @@ std::optional<QString> open(HandlerContext& ctx, VersionsWindow& view);
 // The card chosen in the window: its versions, the newest one previewed.
 std::optional<QString> cardChosen(HandlerContext& ctx, VersionsWindow& view);
 
+// "Notiz" or "Überschrift" chosen: the card's note or title versions.
+std::optional<QString> kindChosen(HandlerContext& ctx, VersionsWindow& view);
+
 // The version chosen in the list: its text in the preview. One no longer
 // kept says so and cannot be restored.
 std::optional<QString> versionChosen(HandlerContext& ctx, VersionsWindow& view);
@@ -28,7 +31,9 @@ std::optional<QString> versionChosen(HandlerContext& ctx, VersionsWindow& view);
 // was. The card's note must be loaded and the version still kept; the box's
 // text is kept as a version; then the box gets the version's text as a
 // typed edit (saved by autosave, winning over another program's change),
-// the main window turns to the card and the list is read again.
+// the main window turns to the card and the list is read again. A title
+// version is stored as "OK" stores a title (store, tab, title box, panel
+// hidden), after the title it replaces is kept as a version.
 std::optional<QString> restoreVersion(HandlerContext& ctx, VersionsWindow& view);
 
 } // namespace EarlierVersions

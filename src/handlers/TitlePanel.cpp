@@ -10,6 +10,23 @@
 
 namespace TitlePanel {
 
+namespace {
+
+// The steps of "OK", on the title that title() gives at each step.
+std::optional<QString> store(HandlerContext& ctx, int card, const std::function<QString()>& title)
+{
+    MainWindow& w = ctx.window;
+    const CardDefinition& def = kCards.at(size_t(card));
+    const CardControls& controls = w.card(card);
+    return HandlerSteps::stopAtFirstFailure({
+        [&] { ctx.store.write(def.titleKey, title()); },
+        [&] { w.tabStrip()->setCaption(card, title()); },
+        [&] { controls.panel->setVisible(false); },
+    });
+}
+
+} // namespace
+
 std::optional<QString> open(HandlerContext& ctx)
 {
     MainWindow& w = ctx.window;
@@ -25,16 +42,30 @@ std::optional<QString> open(HandlerContext& ctx)
     return HandlerSteps::stopAtFirstFailure(steps);
 }
 
+std::optional<QString> openForTyping(HandlerContext& ctx)
+{
+    if (auto failure = open(ctx))
+        return failure;
+    MainWindow& w = ctx.window;
+    return HandlerSteps::tryStep([&w] {
+        QLineEdit* edit = w.card(w.tabStrip()->currentIndex()).titleBox->editor();
+        edit->setFocus(Qt::ShortcutFocusReason);
+        edit->selectAll();
+    });
+}
+
 std::optional<QString> ok(HandlerContext& ctx, int card)
 {
-    MainWindow& w = ctx.window;
-    const CardDefinition& def = kCards.at(size_t(card));
-    const CardControls& controls = w.card(card);
-    return HandlerSteps::stopAtFirstFailure({
-        [&] { ctx.store.write(def.titleKey, controls.titleBox->text()); },
-        [&] { w.tabStrip()->setCaption(card, controls.titleBox->text()); },
-        [&] { controls.panel->setVisible(false); },
-    });
+    TitleBox* box = ctx.window.card(card).titleBox;
+    return store(ctx, card, [box] { return box->text(); });
+}
+
+std::optional<QString> adopt(HandlerContext& ctx, int card, const QString& title)
+{
+    if (auto failure = store(ctx, card, [&title] { return title; }))
+        return failure;
+    ctx.window.card(card).titleBox->setText(title);
+    return std::nullopt;
 }
 
 void cancel(HandlerContext& ctx, int card)

@@ -5,6 +5,7 @@
 #include "core/Twips.h"
 #include "ui/ActivationWatch.h"
 #include "ui/ContentBox.h"
+#include "ui/FindRow.h"
 #include "ui/TabStrip.h"
 #include "ui/TitleBox.h"
 #include "ui/TrayIcon.h"
@@ -72,6 +73,13 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     // QKeySequence::Quit is empty on some platforms, so the keys are named.
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     connect(quit, &QShortcut::activated, this, &MainWindow::quitRequested);
+    auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    connect(find, &QShortcut::activated, this, &MainWindow::findRequested);
+    for (const bool backward : {false, true}) {
+        const QKeySequence keys = backward ? QKeySequence(Qt::SHIFT | Qt::Key_F3) : QKeySequence(Qt::Key_F3);
+        auto* next = new QShortcut(keys, this);
+        connect(next, &QShortcut::activated, this, [this, backward] { emit findNextRequested(backward); });
+    }
 
     m_activation = new ActivationWatch(*this);
     connect(m_activation, &ActivationWatch::activated, this, &MainWindow::activated);
@@ -198,6 +206,35 @@ void MainWindow::setControlHeightTwips(QWidget* control, float twips) const
     control->resize(control->width(), *px);
 }
 
+FindRow* MainWindow::findRow()
+{
+    // Built when first asked for: a line edit lays out text, and so loads
+    // the fonts, which a window waiting in the tray does not need.
+    if (!m_findRow) {
+        m_findRow = new FindRow(this);
+        m_findRow->hide();
+        connect(m_findRow, &FindRow::nextRequested, this, [this] { emit findNextRequested(false); });
+        connect(m_findRow, &FindRow::closeRequested, this, &MainWindow::findCloseRequested);
+        layOutFindRow();
+    }
+    return m_findRow;
+}
+
+bool MainWindow::findRowShown() const
+{
+    // Also while the window is hidden: the boxes keep clear of the row then too.
+    return m_findRow && !m_findRow->isHidden();
+}
+
+void MainWindow::layOutFindRow()
+{
+    if (!m_findRow)
+        return;
+    const int h = m_findRow->sizeHint().height();
+    m_findRow->setGeometry(0, std::max(0, height() - h), width(), h);
+    m_findRow->raise();
+}
+
 void MainWindow::showNotice(const QString& text)
 {
     m_notice->setText(text);
@@ -296,6 +333,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    layOutFindRow();
     if (m_notice->isVisible())
         showNotice(m_notice->text());
     emit resized();

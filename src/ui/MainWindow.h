@@ -11,6 +11,7 @@
 
 class ActivationWatch;
 class ContentBox;
+class FindRow;
 class QLabel;
 class TabStrip;
 class TitleBox;
@@ -65,6 +66,11 @@ public:
     int twipsToPixelsX(double twips) const;
     int twipsToPixelsY(double twips) const;
 
+    // The find row along the window's bottom edge, hidden until asked for;
+    // built on first call.
+    FindRow* findRow();
+    bool findRowShown() const;
+
     // A failure shown on the window itself, for when no tray icon can carry it.
     void showNotice(const QString& text);
     QString notice() const;
@@ -96,6 +102,13 @@ signals:
     // Ctrl+Q: what "Beenden" of the tray menu does, for desktops without a
     // tray and for the keyboard.
     void quitRequested();
+    // Ctrl+F: find in the current card.
+    void findRequested();
+    // Enter in the find row, F3 (forward) and Shift+F3 (backward) anywhere
+    // in the window.
+    void findNextRequested(bool backward);
+    // Escape in the find row.
+    void findCloseRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -111,6 +124,7 @@ private:
     // for a long note, when it arrives).
     void buildEditors();
     void setTabOrder();
+    void layOutFindRow();
 
     WindowPlacement m_placement{*this};
     ActivationWatch* m_activation = nullptr;
@@ -118,6 +132,7 @@ private:
     std::array<CardControls, kCardCount> m_cards{};
     TrayIcon* m_tray = nullptr;
     QLabel* m_notice = nullptr;
+    FindRow* m_findRow = nullptr;
     bool m_editorsBuilt = false;
     bool m_minimizedSinceShown = false;
 };

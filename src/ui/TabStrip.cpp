@@ -97,7 +97,7 @@ TabRow* TabStrip::tabRow()
         m_row->setCurrentIndex(m_current);
         connect(m_row, &QTabBar::currentChanged, this, &TabStrip::showCurrentPage);
         connect(m_row, &QTabBar::tabBarDoubleClicked, this, [this](int) { emit doubleClicked(); });
-        connect(m_row, &TabRow::panelKeyPressed, this, &TabStrip::doubleClicked);
+        connect(m_row, &TabRow::panelKeyPressed, this, &TabStrip::panelKeyPressed);
     }
     return m_row;
 }

@@ -66,9 +66,11 @@ public:
     void switchCard(int step);
 
 signals:
-    // A double-click on the tab row or on a free part of a page, or its
-    // keyboard twin on the tab row (F2, the context-menu key).
+    // A double-click on the tab row or on a free part of a page.
     void doubleClicked();
+    // Its keyboard twin on the tab row (F2, the context-menu key), which
+    // also takes the keyboard into the panel it opens.
+    void panelKeyPressed();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

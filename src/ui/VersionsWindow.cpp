@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -36,6 +37,13 @@ VersionsWindow::VersionsWindow(QWidget* parent) : QDialog(parent, Qt::Window)
 
     m_cards = new QComboBox(this);
     m_cards->setObjectName(QStringLiteral("VersionsCard"));
+
+    // Titles are kept as versions too; the list shows one kind at a time.
+    m_notes = new QRadioButton(QStringLiteral("Notiz"), this);
+    m_notes->setObjectName(QStringLiteral("VersionsOfNote"));
+    m_notes->setChecked(true);
+    m_titles = new QRadioButton(QStringLiteral("Überschrift"), this);
+    m_titles->setObjectName(QStringLiteral("VersionsOfTitle"));
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("VersionsList"));
@@ -88,6 +96,8 @@ VersionsWindow::VersionsWindow(QWidget* parent) : QDialog(parent, Qt::Window)
     auto* cardRow = new QHBoxLayout;
     cardRow->addWidget(buddyLabel(QStringLiteral("&Karte:"), m_cards, this));
     cardRow->addWidget(m_cards, 1);
+    cardRow->addWidget(m_notes);
+    cardRow->addWidget(m_titles);
     layout->addLayout(cardRow);
     layout->addWidget(buddyLabel(QStringLiteral("&Fassungen:"), m_list, this));
     layout->addWidget(m_list, 2);
@@ -97,7 +107,9 @@ VersionsWindow::VersionsWindow(QWidget* parent) : QDialog(parent, Qt::Window)
     layout->addWidget(m_status);
     layout->addLayout(buttons);
 
-    QWidget::setTabOrder(m_cards, m_list);
+    QWidget::setTabOrder(m_cards, m_notes);
+    QWidget::setTabOrder(m_notes, m_titles);
+    QWidget::setTabOrder(m_titles, m_list);
     QWidget::setTabOrder(m_list, m_preview);
     QWidget::setTabOrder(m_preview, m_restore);
     QWidget::setTabOrder(m_restore, m_close);
@@ -106,6 +118,10 @@ VersionsWindow::VersionsWindow(QWidget* parent) : QDialog(parent, Qt::Window)
     connect(m_cards, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_filling && index >= 0)
             emit cardChosen(index);
+    });
+    connect(m_titles, &QRadioButton::toggled, this, [this] {
+        if (!m_filling)
+            emit kindChosen();
     });
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (!m_filling && item)
@@ -135,6 +151,18 @@ void VersionsWindow::setCurrentCard(int card)
 int VersionsWindow::currentCard() const
 {
     return m_cards->currentIndex();
+}
+
+bool VersionsWindow::showsTitles() const
+{
+    return m_titles->isChecked();
+}
+
+void VersionsWindow::setShowsTitles(bool titles)
+{
+    m_filling = true;
+    (titles ? m_titles : m_notes)->setChecked(true);
+    m_filling = false;
 }
 
 void VersionsWindow::setVersions(const std::vector<Entry>& versions)

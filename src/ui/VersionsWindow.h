@@ -10,10 +10,12 @@ class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 class QTreeWidget;
 
-// "Frühere Fassungen": the earlier versions of one card's note, a preview of
-// the chosen one and "Wiederherstellen", which asks to put it into the card.
+// "Frühere Fassungen": the earlier versions of one card's note, or of its
+// title ("Notiz" / "Überschrift"), a preview of the chosen one and
+// "Wiederherstellen", which asks to put it back into the card.
 // It only shows what it is given; choosing a card or a version and pressing
 // the button leave as signals. Not modal: the notes stay at hand beside it.
 class VersionsWindow : public QDialog
@@ -36,6 +38,11 @@ public:
     void setCurrentCard(int card);
     int currentCard() const;
 
+    // Whether the list holds the card's title versions ("Überschrift")
+    // rather than its note's ("Notiz", the choice at first).
+    bool showsTitles() const;
+    void setShowsTitles(bool titles);
+
     // Newest first; the first is chosen. An empty list says that nothing is
     // kept for the card.
     void setVersions(const std::vector<Entry>& versions);
@@ -57,6 +64,8 @@ public:
     static QString lengthText(qsizetype length);
 
     QComboBox* cardBox() const { return m_cards; }
+    QRadioButton* noteChoice() const { return m_notes; }
+    QRadioButton* titleChoice() const { return m_titles; }
     QTreeWidget* list() const { return m_list; }
     QPlainTextEdit* preview() const { return m_preview; }
     QPushButton* restoreButton() const { return m_restore; }
@@ -64,11 +73,15 @@ public:
 
 signals:
     void cardChosen(int card);
+    // "Notiz" or "Überschrift" chosen.
+    void kindChosen();
     void versionChosen(qint64 id);
     void restoreRequested();
 
 private:
     QComboBox* m_cards;
+    QRadioButton* m_notes;
+    QRadioButton* m_titles;
     QTreeWidget* m_list;
     QLabel* m_empty;
     QPlainTextEdit* m_preview;

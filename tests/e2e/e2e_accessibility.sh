@@ -17,8 +17,8 @@ wait_until 5 window_is_viewable || fail "the second start did not show the windo
 wait_until 5 window_is_active || fail "the shown window did not get the keyboard"
 
 /usr/bin/python3 "$(dirname "$0")/a11y_check.py" "$ORBO_PID" \
-    "Tab=text:Notiz Karte 1" "shift+Tab=page tab list:Karte #1" "Menu Tab Tab=text:Überschrift Karte 1" \
+    "Tab=text:Notiz Karte 1" "shift+Tab=page tab list:Karte #1" "Menu=text:Überschrift Karte 1" \
     "ctrl+Tab=text:Notiz Karte 2" "shift+Tab=page tab list:Karte #2" \
-    "F2 Tab Tab Tab Tab=text:Überschrift Karte 2" "ctrl+Page_Up=text:Notiz Karte 1" || fail "the screen reader's view"
+    "F2=text:Überschrift Karte 2" "ctrl+Page_Up=text:Notiz Karte 1" || fail "the screen reader's view"
 screenshot "keyboard"
 echo "ok"

@@ -5,8 +5,10 @@
 #include "app/PindelApp.h"
 #include "print/CardPrinter.h"
 #include "store/SerializedStore.h"
+#include "ui/MainWindow.h"
 
 #include <QCoreApplication>
+#include <QtTest>
 
 // A printer that takes every print and prints nothing.
 class NoPrinter : public CardPrinter
@@ -30,6 +32,16 @@ struct AppFixture
     {
         serialized.waitUntilIdle();
         return store;
+    }
+
+    // Starts the program (no tray here, so the window stays on screen) and
+    // waits until activation has filled the boxes.
+    bool startShown()
+    {
+        app.start();
+        app.window().activateWindow();
+        return QTest::qWaitForWindowActive(&app.window()) &&
+               QTest::qWaitFor([this] { return idle().log.count("read Pindel1") == 2; });
     }
 
     // Moves the clock on, then lets what its timers set off finish.

@@ -155,7 +155,9 @@ private slots:
     }
 
     // The keyboard's double-click on the tab row: F2 and the context-menu
-    // key open the current card's panel; a right click does not.
+    // key open the current card's panel and take the keyboard into its title
+    // box, the title selected, so that typing replaces the title and never
+    // the note; a right click does not open it.
     void f2AndTheMenuKeyOpenThePanel_data()
     {
         QTest::addColumn<QString>("gesture");
@@ -185,9 +187,32 @@ private slots:
         }
         QCOMPARE(!a.w().card(1).panel->isHidden(), opens);
         QVERIFY(a.w().card(0).panel->isHidden() && a.w().card(2).panel->isHidden());
-        if (opens)
-            QCOMPARE(a.w().card(1).titleBox->text(), a.w().tabStrip()->caption(1));
-        QCOMPARE(focused(), QString("SSTab1")); // as the double-click, it moves no focus
+        if (!opens) {
+            QCOMPARE(focused(), QString("SSTab1"));
+            return;
+        }
+        QCOMPARE(a.w().card(1).titleBox->text(), a.w().tabStrip()->caption(1));
+        QCOMPARE(focused(), QString("Text5"));
+        QCOMPARE(a.w().card(1).titleBox->editor()->selectedText(), a.w().tabStrip()->caption(1));
+        // What is typed now is the title; "OK" stores it, the note stays.
+        const QString note = a.w().contentBox(1)->text();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "Einkauf");
+        a.w().card(1).okButton->click();
+        QCOMPARE(a.w().tabStrip()->caption(1), QString("Einkauf"));
+        QCOMPARE(a.w().contentBox(1)->text(), note);
+    }
+
+    // The double-click keeps the focus where it was.
+    void doubleClickMovesNoFocus()
+    {
+        ActiveApp a;
+        QVERIFY(a.ready);
+        TabRow* row = a.w().tabStrip()->tabRow();
+        row->setFocus();
+        emit row->tabBarDoubleClicked(0);
+        QVERIFY(!a.w().card(0).panel->isHidden());
+        QCOMPARE(focused(), QString("SSTab1"));
     }
 
     // Screen readers name the window and every box by what it is, not by

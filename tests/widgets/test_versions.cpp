@@ -13,20 +13,11 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTreeWidget>
 #include <QtTest>
 
 namespace {
-
-// Starts the program over the fixture's store (no tray here, so the window
-// stays on screen) and waits until activation has filled the boxes.
-bool startShown(AppFixture& a)
-{
-    a.app.start();
-    a.app.window().activateWindow();
-    return QTest::qWaitForWindowActive(&a.app.window()) &&
-           QTest::qWaitFor([&] { return a.idle().log.count("read Pindel1") == 2; });
-}
 
 VersionsWindow* openedWithCtrlH(AppFixture& a, int card)
 {
@@ -83,7 +74,7 @@ private slots:
         AppFixture a;
         a.store.set(key, stored);
         a.store.addVersion(key, version, QDateTime::currentDateTimeUtc().addDays(-1));
-        QVERIFY(startShown(a));
+        QVERIFY(a.startShown());
         ContentBox* box = a.app.window().contentBox(card);
         box->editor()->moveCursor(QTextCursor::End);
         QTest::keyClicks(box->editor(), typed);
@@ -136,7 +127,7 @@ private slots:
         AppFixture a;
         a.store.set("Pindel1", "jetzt");
         a.store.addVersion("Pindel1", "früher", QDateTime::currentDateTimeUtc());
-        QVERIFY(startShown(a));
+        QVERIFY(a.startShown());
         ContentBox* box = a.app.window().contentBox(0);
         VersionsWindow* view = openedWithCtrlH(a, 0);
         if (cause == "refused")
@@ -162,7 +153,7 @@ private slots:
         AppFixture a;
         a.store.set("Pindel1", "alt");
         a.store.addVersion("Pindel1", "früher\nzwei\nZeilen", QDateTime::currentDateTimeUtc());
-        QVERIFY(startShown(a));
+        QVERIFY(a.startShown());
         QPlainTextEdit* editor = a.app.window().contentBox(0)->editor();
         editor->moveCursor(QTextCursor::End);
         QTest::keyClicks(editor, "abc");
@@ -172,6 +163,71 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(a.app.window().contentBox(0)->text(), QString("altabc"));
         QVERIFY(a.app.window().contentBox(0)->isModified());
+    }
+
+    // "Überschrift" lists the card's title versions, "Notiz" its note's.
+    // Restoring a title stores it as "OK" does (store, tab, title box,
+    // panel closed), after keeping the title it replaces and one typed on
+    // the open panel; a refusal leaves the title as it was.
+    void titleVersionsAreRestoredAsOkStoresThem_data()
+    {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<QString>("typedOnPanel"); // empty: panel closed
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QStringList>("kept"); // newest first
+        QTest::newRow("card 1") << 0 << "" << false << QStringList{"Einkauf", "Früher"};
+        QTest::newRow("card 3, a title typed on the open panel")
+            << 2 << "Entwurf" << false << QStringList{"Einkauf", "Entwurf", "Früher"};
+        QTest::newRow("the store refuses") << 1 << "" << true << QStringList{"Früher"};
+    }
+    void titleVersionsAreRestoredAsOkStoresThem()
+    {
+        QFETCH(int, card);
+        QFETCH(QString, typedOnPanel);
+        QFETCH(bool, refused);
+        QFETCH(QStringList, kept);
+        const CardDefinition& def = kCards[size_t(card)];
+        AppFixture a;
+        a.store.set(def.titleKey, "Einkauf");
+        a.store.addVersion(def.titleKey, "Früher", QDateTime::currentDateTimeUtc().addDays(-1));
+        a.store.addVersion(def.contentKey, "eine Notiz", QDateTime::currentDateTimeUtc().addDays(-1));
+        QVERIFY(a.startShown());
+        MainWindow& w = a.app.window();
+        w.tabStrip()->tabRow()->setCurrentIndex(card);
+        if (!typedOnPanel.isEmpty()) {
+            emit w.tabStrip()->doubleClicked();
+            w.card(card).titleBox->setText(typedOnPanel);
+        }
+        VersionsWindow* view = openedWithCtrlH(a, card);
+        QCOMPARE(view->list()->topLevelItem(0)->text(2), QString("eine Notiz"));
+        QTest::mouseClick(view->titleChoice(), Qt::LeftButton);
+        QCOMPARE(view->list()->topLevelItemCount(), 1);
+        QCOMPARE(view->previewText(), QString("Früher"));
+        if (refused)
+            a.idle().refuse(def.titleKey);
+        a.idle().log.clear();
+
+        QTest::mouseClick(view->restoreButton(), Qt::LeftButton);
+
+        const QString title = refused ? "Einkauf" : "Früher";
+        QCOMPARE(w.tabStrip()->caption(card), title);
+        QCOMPARE(a.idle().value(def.titleKey), title);
+        QCOMPARE(a.store.log.contains("write " + def.titleKey), !refused);
+        QStringList texts;
+        a.store.refuseNothing();
+        for (const NoteVersion& v : a.store.versions(def.titleKey))
+            texts << *a.store.versionText(v.id);
+        QCOMPARE(texts, kept);
+        if (refused) {
+            QVERIFY2(view->status().contains("bleibt unverändert"), qPrintable(view->status()));
+            return;
+        }
+        QCOMPARE(w.card(card).titleBox->text(), title);
+        QVERIFY(w.card(card).panel->isHidden());
+        QCOMPARE(view->cardBox()->itemText(card), title);
+        QCOMPARE(view->list()->topLevelItem(0)->text(2), QString("Einkauf"));
+        QTest::mouseClick(view->noteChoice(), Qt::LeftButton);
+        QCOMPARE(view->list()->topLevelItem(0)->text(2), QString("eine Notiz"));
     }
 
     // Cards by their titles, rows as German readers write date and size,
@@ -184,7 +240,7 @@ private slots:
         const QDateTime older(QDate(2026, 12, 9), QTime(5, 35, 45));
         a.store.addVersion("Pindel3", QString(1234, 'x'), older);
         a.store.addVersion("Pindel3", "erste Zeile\r\nzweite", older.addSecs(60));
-        QVERIFY(startShown(a));
+        QVERIFY(a.startShown());
         VersionsWindow* view = openedWithCtrlH(a, 0);
 
         QCOMPARE(view->windowTitle(), QString("Frühere Fassungen"));
@@ -221,7 +277,7 @@ private slots:
         QFETCH(QString, from);
         AppFixture a;
         a.store.addVersion("Pindel4", "früher", QDateTime::currentDateTimeUtc());
-        QVERIFY(startShown(a));
+        QVERIFY(a.startShown());
         MainWindow& w = a.app.window();
         w.tabStrip()->tabRow()->setCurrentIndex(2);
         emit w.tabStrip()->doubleClicked(); // the title panel open
@@ -249,8 +305,8 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             walk << focusedName();
         }
-        QCOMPARE(walk, QStringList({"VersionsList", "VersionsPreview", "VersionsRestore", "VersionsClose",
-                                    "VersionsCard"}));
+        QCOMPARE(walk, QStringList({"VersionsOfNote", "VersionsList", "VersionsPreview", "VersionsRestore",
+                                    "VersionsClose"}));
     }
 
     void everyControlByKeyboard_data()
@@ -269,7 +325,7 @@ private slots:
         QFETCH(QString, outcome);
         AppFixture a;
         a.store.addVersion("Pindel1", "früher", QDateTime::currentDateTimeUtc());
-        QVERIFY(startShown(a));
+        QVERIFY(a.startShown());
         VersionsWindow* view = openedWithCtrlH(a, 0);
         QVERIFY(QTest::qWaitForWindowActive(view));
         view->closeButton()->setFocus();
