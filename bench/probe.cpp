@@ -5,7 +5,10 @@
 //   probe start SECONDS PROGRAM [ARGS...]
 //       starts PROGRAM and waits until its tray icon is embedded in the tray
 //       and none of its windows is on screen; prints "PID MS", then stays
-//       until PROGRAM ends.
+//       until PROGRAM ends. With PROBE_STALLS=FILE set, it first pings the
+//       tray icon back to back until the program has been quiet for a second
+//       and writes "LONGEST_MS PINGS" to FILE: the longest the event loop kept
+//       a ping waiting, that is the longest it was blocked after the icon.
 //   probe activate PID SECONDS
 //       clicks the tray icon of PID and waits until its window is on screen
 //       and the program answers again (after it filled the window); prints MS.
@@ -23,6 +26,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -209,6 +213,50 @@ void clickAt(Window w, int x, int y)
     XFlush(dpy);
 }
 
+// CPU time of the program's main thread (the one running its event loop), ns.
+long long mainThreadCpuNs(pid_t pid)
+{
+    long long ns = 0;
+    if (FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/schedstat").c_str(), "r")) {
+        if (std::fscanf(f, "%lld", &ns) != 1)
+            ns = 0;
+        std::fclose(f);
+    }
+    return ns;
+}
+
+// Pings the window every 10 ms; each answer comes when the event loop gets to
+// it, so the longest wait is the longest the loop was busy with something
+// else (plus one round trip through the X server, well under a millisecond).
+// Ends once the main thread used under 3 % of a core over the last second.
+void watchStalls(pid_t pid, Window w, const char* path)
+{
+    const auto t0 = Clock::now();
+    double longest = 0;
+    int pings = 0;
+    auto windowStart = Clock::now();
+    long long cpuAtWindowStart = mainThreadCpuNs(pid);
+    while (msSince(t0) < 300'000) {
+        const auto sent = Clock::now();
+        if (!ping(w, 120))
+            break;
+        longest = std::max(longest, msSince(sent));
+        ++pings;
+        if (msSince(windowStart) >= 1000) {
+            const long long cpu = mainThreadCpuNs(pid);
+            if (cpu - cpuAtWindowStart < 30'000'000)
+                break;
+            windowStart = Clock::now();
+            cpuAtWindowStart = cpu;
+        }
+        ::usleep(10'000);
+    }
+    if (FILE* f = std::fopen(path, "w")) {
+        std::fprintf(f, "%.1f %d\n", longest, pings);
+        std::fclose(f);
+    }
+}
+
 int start(double seconds, char** argv)
 {
     XSelectInput(dpy, DefaultRootWindow(dpy), StructureNotifyMask | SubstructureNotifyMask);
@@ -221,9 +269,11 @@ int start(double seconds, char** argv)
     }
     while (msSince(t0) < seconds * 1000) {
         drain([](const XEvent&) { return false; });
-        if (trayIcon(pid) && !shownWindow(pid)) {
+        if (const auto icon = trayIcon(pid); icon && !shownWindow(pid)) {
             std::printf("%d %.1f\n", int(pid), msSince(t0));
             std::fflush(stdout);
+            if (const char* stalls = std::getenv("PROBE_STALLS"))
+                watchStalls(pid, icon->window, stalls);
             // Stay the program's parent until it ends, so that it is reaped.
             int status = 0;
             waitpid(pid, &status, 0);

@@ -22,27 +22,52 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QAbstractScrollArea>
+#include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
-void typeAt(QPlainTextEdit* box, qsizetype position, int chars, const char* label)
+// The box's editor is whatever widget ContentBox shows the note in, so the
+// harness speaks to it only as a user would (keys) and through what every
+// text editor offers: a Qt text edit's cursor, or a public setCursorPosition
+// slot taking a line and a column.
+void placeCursorOnLine(QWidget* box, int line)
 {
-    QTextCursor cursor(box->document());
-    cursor.setPosition(int(position));
-    box->setTextCursor(cursor);
-    box->ensureCursorVisible();
-    box->viewport()->repaint();
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) {
+        plain->setTextCursor(QTextCursor(plain->document()->findBlockByNumber(line)));
+        plain->ensureCursorVisible();
+    } else if (!QMetaObject::invokeMethod(box, "setCursorPosition", Q_ARG(int, line), Q_ARG(int, 0)) ||
+               !QMetaObject::invokeMethod(box, "ensureCursorVisible")) {
+        std::fprintf(stderr, "cannot place the cursor in a %s\n", box->metaObject()->className());
+        std::exit(1);
+    }
+}
+
+// Repaints what shows the text now, so that a key is timed up to the screen.
+void repaintNow(QWidget* box)
+{
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(box))
+        area->viewport()->repaint();
+    else
+        box->repaint();
+}
+
+void typeHere(QWidget* box, int chars, const char* label)
+{
+    repaintNow(box);
     QCoreApplication::processEvents();
     std::vector<double> ms;
     for (int i = 0; i < chars; ++i) {
         QElapsedTimer clock;
         clock.start();
         QTest::keyClick(box, Qt::Key_X);
-        box->viewport()->repaint();
+        repaintNow(box);
         ms.push_back(clock.nsecsElapsed() / 1e6);
         QCoreApplication::processEvents();
     }
@@ -76,12 +101,24 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the window was not shown\n");
         return 1;
     }
-    QPlainTextEdit* box = window.contentBox(0)->editor();
+    // The notes may come after the window: wait until every box holds its note.
+    if (!QTest::qWaitFor([&window, size] {
+            for (int card = 0; card < 3; ++card)
+                if (window.contentBox(card)->text().size() < size)
+                    return false;
+            return true;
+        }, 120000)) {
+        std::fprintf(stderr, "the notes were not loaded\n");
+        return 1;
+    }
+    QWidget* box = window.contentBox(0)->editor();
     box->setFocus();
     QTest::qWait(200);
 
-    typeAt(box, box->document()->characterCount() - 1, chars, "end");
-    typeAt(box, (box->document()->characterCount() - 1) / 2, chars, "middle");
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    typeHere(box, chars, "end");
+    placeCursorOnLine(box, int(note.count(QLatin1Char('\n')) / 2));
+    typeHere(box, chars, "middle");
 
     // What autosave holds the event loop for: taking the texts out of the
     // boxes; the writing itself runs on the store's worker.
