@@ -6,34 +6,17 @@
 namespace {
 const QString kToolTip = QStringLiteral("Hier können sie Ihre Daten einfügen  ");
 
-// Where the piece of at most `most` characters that ends at `end` begins:
-// never inside a surrogate pair or a CRLF pair.
-qsizetype pieceStart(const QString& text, qsizetype end, qsizetype most)
+// How many characters from `at` make the next piece: never a surrogate pair
+// or a CRLF pair cut in two.
+qsizetype pieceLength(const QString& text, qsizetype at, qsizetype most)
 {
-    qsizetype start = qMax(qsizetype(0), end - most);
-    if (start > 0 && (text.at(start).isLowSurrogate() ||
-                      (text.at(start - 1) == QLatin1Char('\r') && text.at(start) == QLatin1Char('\n'))))
-        --start;
-    return start;
-}
-
-// The length of text in UTF-8, as QString::toUtf8 writes it (a lone
-// surrogate becomes a replacement character).
-qsizetype utf8Length(QStringView text)
-{
-    qsizetype bytes = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80)
-            bytes += 1;
-        else if (c < 0x800)
-            bytes += 2;
-        else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            bytes += 4, ++i;
-        else
-            bytes += 3;
-    }
-    return bytes;
+    qsizetype n = qMin(most, text.size() - at);
+    const qsizetype end = at + n;
+    if (end < text.size() && n > 1 &&
+        (text.at(end - 1).isHighSurrogate() ||
+         (text.at(end - 1) == QLatin1Char('\r') && text.at(end) == QLatin1Char('\n'))))
+        --n;
+    return n;
 }
 } // namespace
 
@@ -57,8 +40,8 @@ QWidget* ContentBox::createEditor()
 void ContentBox::startFill(NoteEditor* e)
 {
     m_fillFailed = false;
-    m_fillAt = m_text.size();
-    e->beginFill(utf8Length(m_text));
+    m_fillAt = 0;
+    e->beginFill();
     showLoadedState();
     // A short note goes in at once; a long one a piece per turn.
     if (m_text.size() <= fillPiece) {
@@ -75,12 +58,11 @@ void ContentBox::fillNextPiece()
         m_pieces.stop();
         return;
     }
-    // From the end to the start.
-    const qsizetype start = pieceStart(m_text, m_fillAt, fillPiece);
-    if (start < m_fillAt)
-        e->prependFill(QStringView(m_text).mid(start, m_fillAt - start).toUtf8());
-    m_fillAt = start;
-    if (m_fillAt > 0)
+    const qsizetype n = pieceLength(m_text, m_fillAt, fillPiece);
+    if (n > 0)
+        e->appendFill(QStringView(m_text).mid(m_fillAt, n).toUtf8());
+    m_fillAt += n;
+    if (m_fillAt < m_text.size())
         return;
     m_pieces.stop();
     m_fillAt = -1;

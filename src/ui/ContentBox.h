@@ -103,8 +103,8 @@ private:
     quint64 m_fill = 0;         // raised by every fill from the store
     bool m_userEdited = false;  // typed into since the last fill or landed save
     bool m_loaded = true;
-    // Where the part of m_text in the editor so far begins (it goes in from
-    // its end); -1 when the editor holds all of it.
+    // Where the next piece of m_text goes into the editor; -1 when it holds
+    // all of it.
     qsizetype m_fillAt = -1;
     // The editor could not take the whole text (no memory): it shows a part,
     // so it takes no typing; the box still hands out the whole text.

@@ -157,7 +157,7 @@ bool NoteEditor::isUndoAvailable() const
     return SendScintilla(SCI_CANUNDO) != 0;
 }
 
-void NoteEditor::beginFill(qsizetype bytes)
+void NoteEditor::beginFill()
 {
     m_filling = true;
     const bool readOnly = isReadOnly();
@@ -165,18 +165,16 @@ void NoteEditor::beginFill(qsizetype bytes)
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
     SendScintilla(SCI_CLEARALL);
     SendScintilla(SCI_SETSTATUS, long(SC_STATUS_OK));
-    SendScintilla(SCI_ALLOCATE, Word(bytes));
     setReadOnly(readOnly);
     m_filling = false;
 }
 
-void NoteEditor::prependFill(const QByteArray& bytes)
+void NoteEditor::appendFill(const QByteArray& bytes)
 {
     m_filling = true;
     const bool readOnly = isReadOnly();
     setReadOnly(false);
-    SendScintilla(SCI_SETTARGETRANGE, 0UL, 0L);
-    SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
+    SendScintilla(SCI_APPENDTEXT, uintptr_t(bytes.size()), bytes.constData());
     setReadOnly(readOnly);
     m_filling = false;
 }

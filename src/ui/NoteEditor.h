@@ -29,15 +29,12 @@ public:
     void setReadOnly(bool readOnly);
     bool isUndoAvailable() const;
 
-    // Filling from the store: begin() empties the engine, makes room for
-    // `bytes` at once (growing piece by piece would copy the text each time)
-    // and stops recording undo steps, prependFill() puts bytes before those in
-    // already (the engine's cost of an insertion grows with its distance from
-    // the start, so a text goes in from its end), end() starts afresh with an empty undo
+    // Filling from the store: begin() empties the engine and stops recording
+    // undo steps, append() adds bytes, end() starts afresh with an empty undo
     // history and nothing modified. None of it counts as an edit. A fill that
     // did not get all its bytes in (no memory) leaves end() false.
-    void beginFill(qsizetype bytes);
-    void prependFill(const QByteArray& bytes);
+    void beginFill();
+    void appendFill(const QByteArray& bytes);
     bool endFill();
 
     // Replaces the whole text as one undo step, as typing would.
