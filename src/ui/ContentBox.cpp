@@ -1,95 +1,81 @@
 #include "ui/ContentBox.h"
 
+#include "core/LineBreaks.h"
 #include "core/StepFailure.h"
 #include "core/TextSearch.h"
+#include "platform/PlatformLineBreak.h"
+
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace {
 const QString kToolTip = QStringLiteral("Hier können sie Ihre Daten einfügen  ");
-
-// How many characters from `at` make the next piece: never a surrogate pair
-// or a CRLF pair cut in two.
-qsizetype pieceLength(const QString& text, qsizetype at, qsizetype most)
-{
-    qsizetype n = qMin(most, text.size() - at);
-    const qsizetype end = at + n;
-    if (end < text.size() && n > 1 &&
-        (text.at(end - 1).isHighSurrogate() ||
-         (text.at(end - 1) == QLatin1Char('\r') && text.at(end) == QLatin1Char('\n'))))
-        --n;
-    return n;
 }
-} // namespace
 
 ContentBox::ContentBox(QWidget* parent) : DeferredEditor(parent)
 {
     setToolTip(kToolTip);
-    m_pieces.setInterval(0);
-    connect(&m_pieces, &QTimer::timeout, this, &ContentBox::fillNextPiece);
 }
 
 QWidget* ContentBox::createEditor()
 {
-    auto* e = new NoteEditor(this);
-    m_engine = e;
+    auto* e = new QPlainTextEdit(this);
+    e->setLineWrapMode(QPlainTextEdit::NoWrap);
+    e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab walks the window's tab order; a note never holds a typed tab.
+    e->setTabChangesFocus(true);
     e->setToolTip(kToolTip);
-    connect(e, &NoteEditor::edited, this, &ContentBox::onEdited);
-    startFill(e);
+    connect(e->document(), &QTextDocument::contentsChange, this, &ContentBox::follow);
+    connect(e, &QPlainTextEdit::textChanged, this, &ContentBox::textChanged);
+    fill(e, m_text);
+    e->setReadOnly(!m_loaded);
     return e;
 }
 
-void ContentBox::startFill(NoteEditor* e)
+void ContentBox::fill(QPlainTextEdit* e, const QString& text)
 {
-    m_fillFailed = false;
-    m_fillAt = 0;
-    e->beginFill();
-    showLoadedState();
-    // A short note goes in at once; a long one a piece per turn.
-    if (m_text.size() <= fillPiece) {
-        fillNextPiece();
-        return;
-    }
-    m_pieces.start();
+    m_shown = m_breaks.load(text);
+    m_filling = true;
+    e->setPlainText(m_shown);
+    m_filling = false;
 }
 
-void ContentBox::fillNextPiece()
+void ContentBox::follow(int from, int removed, int added)
 {
-    NoteEditor* e = noteEditor();
-    if (!e || m_fillAt < 0) {
-        m_pieces.stop();
+    if (m_filling)
         return;
-    }
-    const qsizetype n = pieceLength(m_text, m_fillAt, fillPiece);
-    if (n > 0)
-        e->appendFill(QStringView(m_text).mid(m_fillAt, n).toUtf8());
-    m_fillAt += n;
-    if (m_fillAt < m_text.size())
-        return;
-    m_pieces.stop();
-    m_fillAt = -1;
-    m_fillFailed = !e->endFill();
-    showLoadedState();
-    emit textChanged();
-    emit filled();
-}
-
-void ContentBox::finishFillNow()
-{
-    while (isFilling())
-        fillNextPiece();
-}
-
-void ContentBox::onEdited()
-{
     ++m_revision;
     m_userEdited = true;
-    emit textChanged();
+    QTextDocument* document = textEdit()->document();
+    // The document counts one more character than it shows (the end of its
+    // last paragraph), and some changes are reported including it.
+    const int length = document->characterCount() - 1;
+    from = qBound(0, from, int(m_shown.size()));
+    removed = qBound(0, removed, int(m_shown.size()) - from);
+    added = qBound(0, added, length - from);
+    QTextCursor range(document);
+    range.setPosition(from);
+    range.setPosition(from + added, QTextCursor::KeepAnchor);
+    // Selected text keeps non-breaking spaces; paragraph ends become line ends.
+    QString inserted = range.selectedText();
+    inserted.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    m_breaks.replaced(m_shown, from, removed, inserted, PlatformLineBreak::text);
+    m_shown.replace(from, removed, inserted);
+    if (m_shown.size() != length) {
+        // A change reported in a way not foreseen: read the whole text again
+        // rather than hand out a wrong one.
+        m_shown = document->toRawText();
+        m_shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        m_breaks.reset(m_shown, PlatformLineBreak::text);
+    }
 }
 
 QString ContentBox::text()
 {
-    // Edits are possible only once the editor holds the whole text.
     if (m_textRevision != m_revision) {
-        m_text = noteEditor()->text();
+        m_text = m_breaks.text(m_shown);
         m_textRevision = m_revision;
     }
     return m_text;
@@ -117,21 +103,21 @@ void ContentBox::markNotLoaded()
 
 void ContentBox::showLoadedState()
 {
-    if (NoteEditor* e = noteEditor())
-        e->setReadOnly(!m_loaded || isFilling() || m_fillFailed);
+    if (QPlainTextEdit* e = textEdit())
+        e->setReadOnly(!m_loaded);
 }
 
 void ContentBox::setText(const QString& text)
 {
     // m_text is what the box shows only while nothing was edited since it
-    // was last taken. Comparing a text with itself (the store hands back the
-    // one it last gave while nobody else wrote) costs nothing.
+    // was last taken.
     const bool showsText = m_textRevision == m_revision && text == m_text && !m_text.isNull();
     ++m_fill;
     m_savedRevision = m_textRevision = m_revision;
     m_userEdited = false;
     m_loaded = true;
-    NoteEditor* e = noteEditor();
+    showLoadedState();
+    QPlainTextEdit* e = textEdit();
     if (!e) {
         m_text = text;
         if (text.size() >= editorAtOnceFrom)
@@ -139,19 +125,18 @@ void ContentBox::setText(const QString& text)
         return;
     }
     // Restore and activation refill every box from the store each time the
-    // window is shown. A box that already shows (or is still filling with)
-    // exactly this text only gets what a refill would change: the cursor and
-    // the view back at the start, no undo.
+    // window is shown. Rebuilding the document costs about a third of a second
+    // per 10 MB, so a box that already shows exactly this text only gets what
+    // a refill would change: the cursor and the view back at the start.
     if (showsText) {
-        showLoadedState();
-        if (!isFilling()) {
-            e->toStart();
-            e->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-        }
+        e->setTextCursor(QTextCursor(e->document()));
+        e->horizontalScrollBar()->setValue(0);
+        e->verticalScrollBar()->setValue(0);
+        e->document()->clearUndoRedoStacks();
         return;
     }
     m_text = text;
-    startFill(e);
+    fill(e, text);
 }
 
 void ContentBox::replaceAsTyped(const QString& text)
@@ -159,14 +144,16 @@ void ContentBox::replaceAsTyped(const QString& text)
     if (!m_loaded)
         throw StepFailure(QStringLiteral("%1 ist gesperrt, weil seine Notiz nicht gelesen werden konnte")
                               .arg(objectName()));
-    NoteEditor* e = editor();
-    // The step back from the replacement must lead to the whole text before.
-    finishFillNow();
+    QPlainTextEdit* e = editor();
     const quint64 before = m_revision;
-    e->setReadOnly(false);
-    e->replaceAll(text.toUtf8());
-    m_fillFailed = false;
-    showLoadedState();
+    QTextCursor all(e->document());
+    all.beginEditBlock();
+    all.select(QTextCursor::Document);
+    all.insertText(LineBreaks::forDisplay(text));
+    all.endEditBlock();
+    // The edit was followed with the platform's break for every inserted
+    // line; the text's own are loaded now, as a fill loads them.
+    m_shown = m_breaks.load(text);
     if (m_revision == before) {
         // Nothing in the editor changed (the same text again): it still
         // counts as the user's, to be saved.
@@ -174,22 +161,27 @@ void ContentBox::replaceAsTyped(const QString& text)
         m_userEdited = true;
         emit textChanged();
     }
-    // Handed out exactly as given.
-    m_text = text;
-    m_textRevision = m_revision;
-    e->toStart();
+    e->setTextCursor(QTextCursor(e->document()));
+    e->horizontalScrollBar()->setValue(0);
+    e->verticalScrollBar()->setValue(0);
 }
 
 bool ContentBox::findNext(const QString& needle, bool backward)
 {
-    NoteEditor* e = editor();
-    finishFillNow();
-    // The text counts positions as the editor does in UTF-16 units, and
-    // folds case beyond ASCII, as the engine's own search does not.
-    const QString all = text();
-    const qsizetype found = TextSearch::next(all, needle, e->selectionStart(), e->selectionEnd(), backward);
+    QPlainTextEdit* e = editor();
+    // The shown text follows the document position for position, so it is
+    // searched instead of the document's blocks. A needle with a line break
+    // is looked for as shown.
+    const QString shownNeedle = LineBreaks::forDisplay(needle);
+    const QTextCursor selection = e->textCursor();
+    const qsizetype found =
+        TextSearch::next(m_shown, shownNeedle, selection.selectionStart(), selection.selectionEnd(), backward);
     if (found < 0)
         return false;
-    e->selectShown(found, found + needle.size());
+    QTextCursor match(e->document());
+    match.setPosition(int(found));
+    match.setPosition(int(found + shownNeedle.size()), QTextCursor::KeepAnchor);
+    e->setTextCursor(match);
+    e->ensureCursorVisible();
     return true;
 }

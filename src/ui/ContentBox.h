@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/KeptLineBreaks.h"
 #include "ui/DeferredEditor.h"
-#include "ui/NoteEditor.h"
 
-#include <QTimer>
+#include <QPlainTextEdit>
 
 // A card's content box: many lines, no wrapping, both scroll bars.
 //
@@ -12,26 +12,21 @@
 //
 // It gives back exactly the text it was given (lone CRs and CRLF pairs
 // included) while the user has not edited it, so that a note is never
-// rewritten merely by being shown and saved again. Its editor keeps the text
-// byte for byte too: after an edit, every line break outside the edited text
-// keeps its form; one the user types or pastes is the platform's.
-//
-// A long note goes into the editor a piece per turn of the event loop, so
-// the program never stops answering while it loads; until the last piece is
-// in, the editor takes no typing, and the box hands out the whole text it was
-// given, never the part shown so far.
+// rewritten merely by being shown and saved again. After an edit, every line
+// break outside the edited text keeps its form; one the user types or pastes
+// is the platform's. The box follows each edit into a copy of the text as
+// shown, so taking the text of a huge note after a keystroke costs no walk
+// through its document.
 //
 // Its editor is built at the first show, or at once for a long note.
 class ContentBox : public DeferredEditor
 {
     Q_OBJECT
 public:
-    // From this many characters on, a note gets its editor at once, to be
-    // filled while nobody waits: the first show stays quick.
+    // From this many characters on, a note gets its editor at once: building
+    // the document of a long note while nobody waits keeps the first show
+    // quick. Shorter notes build in well under a millisecond.
     static constexpr qsizetype editorAtOnceFrom = 64 * 1024;
-    // At most this many characters go into the editor per turn of the event
-    // loop (a few milliseconds each).
-    static constexpr qsizetype fillPiece = 512 * 1024;
 
     explicit ContentBox(QWidget* parent = nullptr);
 
@@ -70,31 +65,28 @@ public:
     // so until it is read the box takes no typing and is left out of saves.
     void markNotLoaded();
     bool isLoaded() const { return m_loaded; }
-    // The editor is still being filled with the box's text.
-    bool isFilling() const { return m_fillAt >= 0; }
 
     // The editor showing the text; built on first call.
-    NoteEditor* editor() { return static_cast<NoteEditor*>(builtEditor()); }
+    QPlainTextEdit* editor() { return static_cast<QPlainTextEdit*>(builtEditor()); }
 
 signals:
     // The editor's text changed (typing, or a refill of a built editor).
     void textChanged();
-    // The editor shows the whole text it was last filled with.
-    void filled();
 
 protected:
     QWidget* createEditor() override;
 
 private:
-    // The editor once built (set before it is handed to the box).
-    NoteEditor* noteEditor() const { return m_engine; }
-    void startFill(NoteEditor* editor);
-    void fillNextPiece();
-    void finishFillNow();
-    void onEdited();
+    QPlainTextEdit* textEdit() const { return static_cast<QPlainTextEdit*>(editorIfBuilt()); }
+    void fill(QPlainTextEdit* editor, const QString& text);
+    void follow(int from, int removed, int added);
+
     void showLoadedState();
 
-    QString m_text; // as given or last taken
+    QString m_text;          // as given or last taken
+    QString m_shown;         // what the editor shows, line ends as '\n'
+    KeptLineBreaks m_breaks; // the form each of them has in the note
+    bool m_filling = false;
     // Every edit raises the revision; a landed save records the revision it
     // took, so an edit made while a save was under way stays unsaved.
     quint64 m_revision = 0;
@@ -103,12 +95,4 @@ private:
     quint64 m_fill = 0;         // raised by every fill from the store
     bool m_userEdited = false;  // typed into since the last fill or landed save
     bool m_loaded = true;
-    // Where the next piece of m_text goes into the editor; -1 when it holds
-    // all of it.
-    qsizetype m_fillAt = -1;
-    // The editor could not take the whole text (no memory): it shows a part,
-    // so it takes no typing; the box still hands out the whole text.
-    bool m_fillFailed = false;
-    QTimer m_pieces;
-    NoteEditor* m_engine = nullptr;
 };

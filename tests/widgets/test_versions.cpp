@@ -85,7 +85,7 @@ private slots:
         a.store.addVersion(key, version, QDateTime::currentDateTimeUtc().addDays(-1));
         QVERIFY(startShown(a));
         ContentBox* box = a.app.window().contentBox(card);
-        box->editor()->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        box->editor()->moveCursor(QTextCursor::End);
         QTest::keyClicks(box->editor(), typed);
         const QString replaced = box->text();
         if (outsideChange)
@@ -163,8 +163,8 @@ private slots:
         a.store.set("Pindel1", "alt");
         a.store.addVersion("Pindel1", "früher\nzwei\nZeilen", QDateTime::currentDateTimeUtc());
         QVERIFY(startShown(a));
-        NoteEditor* editor = a.app.window().contentBox(0)->editor();
-        editor->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        QPlainTextEdit* editor = a.app.window().contentBox(0)->editor();
+        editor->moveCursor(QTextCursor::End);
         QTest::keyClicks(editor, "abc");
         QTest::mouseClick(openedWithCtrlH(a, 0)->restoreButton(), Qt::LeftButton);
         QCOMPARE(a.app.window().contentBox(0)->text(), QString("früher\nzwei\nZeilen"));
