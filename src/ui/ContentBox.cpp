@@ -2,38 +2,16 @@
 
 #include "core/LineBreaks.h"
 #include "core/StepFailure.h"
+#include "core/TextSearch.h"
 #include "platform/PlatformLineBreak.h"
 
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <algorithm>
 
 namespace {
 const QString kToolTip = QStringLiteral("Hier können sie Ihre Daten einfügen  ");
-
-// The start of the last match of needle that starts in [floor, before), or
-// -1. Qt's own backward search folds the case of every character on its way
-// and takes about 80 ms through 10 MB; its forward search, run over slices
-// from the back, takes a few.
-qsizetype lastMatch(QStringView text, QStringView needle, qsizetype floor, qsizetype before)
-{
-    constexpr qsizetype slice = 64 * 1024;
-    for (qsizetype end = std::min(before, text.size()); end > floor;) {
-        const qsizetype from = std::max(floor, end - slice);
-        // Long enough for a match that starts just before end.
-        const QStringView part = text.mid(from, std::min(text.size(), end + needle.size() - 1) - from);
-        qsizetype last = -1;
-        for (qsizetype at = part.indexOf(needle, 0, Qt::CaseInsensitive); at >= 0;
-             at = part.indexOf(needle, at + 1, Qt::CaseInsensitive))
-            last = at;
-        if (last >= 0)
-            return from + last;
-        end = from;
-    }
-    return -1;
 }
-} // namespace
 
 ContentBox::ContentBox(QWidget* parent) : DeferredEditor(parent)
 {
@@ -190,29 +168,19 @@ void ContentBox::replaceAsTyped(const QString& text)
 
 bool ContentBox::findNext(const QString& needle, bool backward)
 {
-    if (needle.isEmpty())
-        return false;
     QPlainTextEdit* e = editor();
+    // The shown text follows the document position for position, so it is
+    // searched instead of the document's blocks. A needle with a line break
+    // is looked for as shown.
+    const QString shownNeedle = LineBreaks::forDisplay(needle);
     const QTextCursor selection = e->textCursor();
-    // The copy of the shown text is searched, not the document: it holds the
-    // same characters at the same places, and a search through it takes a
-    // few milliseconds where a walk through the blocks of a 10 MB note
-    // takes much longer.
-    qsizetype at = -1;
-    if (!backward) {
-        at = m_shown.indexOf(needle, selection.selectionEnd(), Qt::CaseInsensitive);
-        if (at < 0)
-            at = m_shown.indexOf(needle, 0, Qt::CaseInsensitive);
-    } else {
-        at = lastMatch(m_shown, needle, 0, selection.selectionStart());
-        if (at < 0)
-            at = lastMatch(m_shown, needle, selection.selectionStart(), m_shown.size());
-    }
-    if (at < 0 || at + needle.size() > e->document()->characterCount() - 1)
+    const qsizetype found =
+        TextSearch::next(m_shown, shownNeedle, selection.selectionStart(), selection.selectionEnd(), backward);
+    if (found < 0)
         return false;
     QTextCursor match(e->document());
-    match.setPosition(int(at));
-    match.setPosition(int(at + needle.size()), QTextCursor::KeepAnchor);
+    match.setPosition(int(found));
+    match.setPosition(int(found + shownNeedle.size()), QTextCursor::KeepAnchor);
     e->setTextCursor(match);
     e->ensureCursorVisible();
     return true;

@@ -41,6 +41,11 @@ public:
     // byte. Throws StepFailure for a note that is not loaded.
     void replaceAsTyped(const QString& text);
 
+    // Selects the next (or, backward, the previous) occurrence of needle after (before) the current
+    // selection, wrapping around at the end (start); not case-sensitive. Returns false, leaving the
+    // selection as it is, when the note holds none.
+    bool findNext(const QString& needle, bool backward);
+
     // A text taken for saving, and which state of the box it was.
     struct Snapshot
     {
@@ -55,11 +60,6 @@ public:
     void markSaved(const Snapshot& saved);
     // Holds edits that have not yet landed in the store.
     bool isModified() const { return m_revision != m_savedRevision; }
-
-    // Selects the next (or, backward, the previous) occurrence of needle after (before) the current
-    // selection, wrapping around at the end (start); not case-sensitive. Returns false, leaving the selection
-    // as it is, when the note holds none.
-    bool findNext(const QString& needle, bool backward);
 
     // A note whose stored text could not be read must never be written over,
     // so until it is read the box takes no typing and is left out of saves.

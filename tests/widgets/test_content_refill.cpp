@@ -132,6 +132,54 @@ private slots:
             }
         }
     }
+    void findNext_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<bool>("backward");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("selected");
+        const QString t = "Eine Größe, noch eine GRÖSSE und eine größe.";
+        QTest::newRow("forward") << t << 0 << "größe" << false << true << 5;
+        QTest::newRow("forward after the selection") << t << 1 << "eine" << false << true << 17;
+        QTest::newRow("forward wraps at the end") << t << 38 << "eine" << false << true << 0;
+        QTest::newRow("backward") << t << 38 << "eine" << true << true << 33;
+        QTest::newRow("backward before the selection") << t << 33 << "eine" << true << true << 17;
+        QTest::newRow("backward wraps at the start") << t << 0 << "eine" << true << true << 33;
+        QTest::newRow("the only one") << "nur Größe hier" << 6 << "größe" << false << true << 4;
+        QTest::newRow("not case-sensitive, umlauts") << t << 6 << "GRÖßE" << false << true << 38;
+        QTest::newRow("none") << t << 5 << "Kiste" << false << false << 5;
+        QTest::newRow("empty needle") << t << 5 << "" << false << false << 5;
+        QTest::newRow("across a CRLF") << "a\r\nb\rab" << 0 << "a\r\nB" << false << true << 0;
+        QTest::newRow("after a lone CR") << "a\r\nb\rab" << 0 << "AB" << false << true << 4;
+    }
+    void findNext()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, from);
+        QFETCH(QString, needle);
+        QFETCH(bool, backward);
+        QFETCH(bool, found);
+        QFETCH(int, selected);
+        ContentBox box;
+        box.setText(text);
+        QPlainTextEdit* editor = box.editor();
+        // The selection starts as one character at `from`.
+        QTextCursor start(editor->document());
+        start.setPosition(from);
+        start.setPosition(from + 1, QTextCursor::KeepAnchor);
+        editor->setTextCursor(start);
+        QCOMPARE(box.findNext(needle, backward), found);
+        const QTextCursor now = editor->textCursor();
+        QCOMPARE(now.selectionStart(), selected);
+        if (found)
+            QCOMPARE(now.selectedText().replace(QChar::ParagraphSeparator, '\n').toCaseFolded(),
+                     LineBreaks::forDisplay(needle).toCaseFolded());
+        else
+            QCOMPARE(now.selectionEnd(), from + 1);
+        QCOMPARE(box.text(), text); // finding changes nothing
+    }
 };
 
 QTEST_MAIN(TestContentRefill)
