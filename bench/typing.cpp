@@ -4,7 +4,10 @@
 //   typing SIZE_BYTES CHARS
 // lines "end MEDIAN MIN MAX" and "middle MEDIAN MIN MAX". Then the pause that
 // an autosave of one edited note puts into typing (every 750 ms while the
-// user types): "save MEDIAN MIN MAX". Last the
+// user types): "save MEDIAN MIN MAX". Then one find step (F3 or Shift+F3
+// in the find row) from the start of the note to a word found only in its
+// last line, back again, and for a word it does not hold: "find MEDIAN MIN
+// MAX", the worst of the three kinds in each round. Last the
 // close handler with all three notes edited: "close MEDIAN MIN MAX".
 #include "app/PindelApp.h"
 #include "handlers/HandlerContext.h"
@@ -29,6 +32,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -119,6 +123,36 @@ int main(int argc, char* argv[])
     typeHere(box, chars, "end");
     placeCursorOnLine(box, int(note.count(QLatin1Char('\n')) / 2));
     typeHere(box, chars, "middle");
+
+    // One find step: the box's search and the repaint of the match. A word
+    // of the last line only, found going forward from the start and going
+    // backward from there, and a word the note does not hold (a whole pass).
+    ContentBox* content = window.contentBox(0);
+    std::vector<double> finds;
+    const QString lastLine = QStringLiteral("Schlusswort am Ende");
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClicks(box, lastLine);
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(box, Qt::Key_Home, Qt::ControlModifier);
+        double worst = 0;
+        for (const auto& [needle, backward, found] :
+             {std::tuple{QStringLiteral("schlusswort"), false, true}, std::tuple{QStringLiteral("zeile 0000000"), true, true},
+              std::tuple{QStringLiteral("nirgendwo"), false, false}}) {
+            QElapsedTimer clock;
+            clock.start();
+            const bool result = content->findNext(needle, backward);
+            repaintNow(box);
+            worst = std::max(worst, clock.nsecsElapsed() / 1e6);
+            if (result != found) {
+                std::fprintf(stderr, "find of \"%s\" went wrong\n", qPrintable(needle));
+                return 1;
+            }
+        }
+        finds.push_back(worst);
+    }
+    std::sort(finds.begin(), finds.end());
+    std::printf("find %.3f %.3f %.3f\n", finds[finds.size() / 2], finds.front(), finds.back());
 
     // What autosave holds the event loop for: taking the texts out of the
     // boxes; the writing itself runs on the store's worker.
