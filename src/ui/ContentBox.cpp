@@ -1,5 +1,6 @@
 #include "ui/ContentBox.h"
 
+#include "core/Clock.h"
 #include "core/LineBreaks.h"
 #include "core/StepFailure.h"
 #include "core/TextSearch.h"
@@ -120,8 +121,13 @@ void ContentBox::setText(const QString& text)
     QPlainTextEdit* e = textEdit();
     if (!e) {
         m_text = text;
-        if (text.size() >= editorAtOnceFrom)
-            editor();
+        if (text.size() >= editorAheadFrom) {
+            if (!m_buildAhead) {
+                m_buildAhead = Clock::current().singleShotTimer(this);
+                connect(m_buildAhead, &Timer::timeout, this, [this] { editor(); });
+            }
+            m_buildAhead->start(editorAheadAfterMs);
+        }
         return;
     }
     // Restore and activation refill every box from the store each time the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/KeptLineBreaks.h"
+#include "core/Timer.h"
 #include "ui/DeferredEditor.h"
 
 #include <QPlainTextEdit>
@@ -23,10 +24,13 @@ class ContentBox : public DeferredEditor
 {
     Q_OBJECT
 public:
-    // From this many characters on, a note gets its editor at once: building
-    // the document of a long note while nobody waits keeps the first show
-    // quick. Shorter notes build in well under a millisecond.
-    static constexpr qsizetype editorAtOnceFrom = 64 * 1024;
+    // From this many characters on, a note gets its editor ahead of the first
+    // show: building the document of a long note while nobody waits keeps
+    // the first show quick. Shorter notes build in well under a millisecond.
+    // It is built a moment after the note was filled, not at once, so that a
+    // start hidden in the tray shows its icon before it lays out long notes.
+    static constexpr qsizetype editorAheadFrom = 64 * 1024;
+    static constexpr int editorAheadAfterMs = 200;
 
     explicit ContentBox(QWidget* parent = nullptr);
 
@@ -95,4 +99,5 @@ private:
     quint64 m_fill = 0;         // raised by every fill from the store
     bool m_userEdited = false;  // typed into since the last fill or landed save
     bool m_loaded = true;
+    Timer* m_buildAhead = nullptr;
 };

@@ -101,13 +101,18 @@ private slots:
     // boxes while the window was hidden must be what the user then sees.
     void whatWasFilledWhileHiddenShowsAtTheFirstShow()
     {
+        TestClock clock;
         MainWindow w;
-        const QString longNote = QString("Zeile\r\n").repeated(ContentBox::editorAtOnceFrom / 7 + 1);
+        const QString longNote = QString("Zeile\r\n").repeated(ContentBox::editorAheadFrom / 7 + 1);
         w.contentBox(0)->setText("eins\rzwei");
         w.contentBox(1)->setText(longNote);
         w.card(2).titleBox->setText("Haus & Hof");
         w.tabStrip()->setCaption(2, "Haus & Hof");
-        // A long note is laid out at once, so the first show does not wait for it.
+        // A long note is laid out ahead of the first show, so that the show
+        // does not wait for it, but only a moment after it was filled, so
+        // that the start has shown its tray icon first.
+        QVERIFY(!w.contentBox(1)->hasEditor());
+        clock.advance(ContentBox::editorAheadAfterMs);
         QVERIFY(w.contentBox(1)->hasEditor());
         QVERIFY(!w.contentBox(0)->hasEditor());
 
