@@ -17,9 +17,14 @@ void NoteStore::see(const QString& key, const std::optional<QString>& value)
 
 QString NoteStore::read(const QString& key, const QString& defaultValue)
 {
-    const std::optional<QString> value = fetch(key);
+    return readIfPresent(key).value_or(defaultValue);
+}
+
+std::optional<QString> NoteStore::readIfPresent(const QString& key)
+{
+    std::optional<QString> value = fetch(key);
     see(key, value);
-    return value.value_or(defaultValue);
+    return value;
 }
 
 void NoteStore::write(const QString& key, const QString& value)

@@ -52,6 +52,8 @@ public:
     // The stored text, or defaultValue when the key does not exist (an empty
     // stored text is returned as empty, not as the default).
     QString read(const QString& key, const QString& defaultValue);
+    // The same, with nothing for a key that does not exist.
+    std::optional<QString> readIfPresent(const QString& key);
 
     // Creates the key or replaces its value.
     void write(const QString& key, const QString& value);

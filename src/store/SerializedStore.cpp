@@ -52,12 +52,55 @@ void SerializedStore::waitUntilIdle()
 
 QString SerializedStore::read(const QString& key, const QString& defaultValue)
 {
-    return inTurn([&] { return m_inner.read(key, defaultValue); });
+    return inTurn([&] {
+        const auto ahead = m_ahead.constFind(NoteStore::foldKey(key));
+        if (ahead == m_ahead.cend())
+            return m_inner.read(key, defaultValue);
+        const AheadAnswer answer = *ahead;
+        m_ahead.erase(ahead);
+        if (answer.refusal)
+            std::rethrow_exception(answer.refusal);
+        return answer.value.value_or(defaultValue);
+    });
 }
 
 void SerializedStore::write(const QString& key, const QString& value)
 {
-    inTurn([&] { m_inner.write(key, value); });
+    inTurn([&] {
+        forgetReadAhead(key);
+        m_inner.write(key, value);
+    });
+}
+
+void SerializedStore::readAhead(const QStringList& keys, QObject* context, std::function<void()> done)
+{
+    enqueue([this, keys, context = QPointer<QObject>(context), done = std::move(done)] {
+        std::vector<HandlerSteps::Step> steps;
+        for (const QString& key : keys) {
+            steps.push_back([this, key] {
+                AheadAnswer& answer = m_ahead[NoteStore::foldKey(key)];
+                try {
+                    answer = {m_inner.readIfPresent(key), nullptr};
+                } catch (...) {
+                    answer = {std::nullopt, std::current_exception()};
+                    throw;
+                }
+            });
+        }
+        HandlerSteps::stopAtFirstFailure(steps);
+        if (context)
+            QMetaObject::invokeMethod(context.data(), done, Qt::QueuedConnection);
+    });
+}
+
+void SerializedStore::dropReadAhead()
+{
+    enqueue([this] { m_ahead.clear(); });
+}
+
+void SerializedStore::forgetReadAhead(const QString& key)
+{
+    m_ahead.remove(NoteStore::foldKey(key));
 }
 
 std::vector<NoteVersion> SerializedStore::versions(const QString& key)
@@ -82,6 +125,7 @@ SaveResult SerializedStore::run(const std::vector<StoreWrite>& writes)
     std::vector<HandlerSteps::Step> steps;
     for (size_t i = 0; i < writes.size(); ++i) {
         steps.push_back([this, &result, &write = writes[i], i] {
+            forgetReadAhead(write.key);
             if (write.isNote) {
                 result.outcomes[i] = m_inner.saveNote(write.key, write.value, write.userEdited);
             } else {

@@ -2,9 +2,12 @@
 
 #include "store/NoteStore.h"
 
+#include <QHash>
 #include <QObject>
+#include <QStringList>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -59,6 +62,18 @@ public:
     QString read(const QString& key, const QString& defaultValue);
     void write(const QString& key, const QString& value);
 
+    // Reads the keys in their order after everything queued before, stopping
+    // at the first the store refuses, and returns at once; done runs on
+    // context's thread once they have been read, unless context is gone by
+    // then. Until dropReadAhead(), the next read() of each of them takes what
+    // was read then, or the refusal, instead of reading again: as if that
+    // read had run at that time. A write of the key in between forgets it.
+    // A start reads its notes this way, so that reading long ones does not
+    // hold up the tray icon.
+    void readAhead(const QStringList& keys, QObject* context, std::function<void()> done);
+    // Forgets what was read ahead and not taken yet.
+    void dropReadAhead();
+
     // Runs the writes in order and stops at the first that fails, like a
     // handler that stops at its first failing step.
     SaveResult save(std::vector<StoreWrite> writes);
@@ -97,6 +112,7 @@ private:
     }
 
     SaveResult run(const std::vector<StoreWrite>& writes);
+    void forgetReadAhead(const QString& key);
     void enqueue(std::function<void()> job);
     void work();
 
@@ -107,5 +123,13 @@ private:
     std::deque<std::function<void()>> m_jobs;
     bool m_busy = false;
     bool m_stopping = false;
+    // What was read ahead, by folded key; touched on the worker only.
+    struct AheadAnswer
+    {
+        std::optional<QString> value;
+        std::exception_ptr refusal;
+    };
+    QHash<QString, AheadAnswer> m_ahead;
+
     std::thread m_worker;
 };

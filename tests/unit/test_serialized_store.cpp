@@ -66,6 +66,40 @@ private slots:
         QTRY_VERIFY(!outcome.has_value()); // told on this thread, once the loop runs
     }
 
+    // Each key read ahead is read once, in order; its next read takes that
+    // answer (the value, a missing key's default, or the refusal), unless
+    // a write of the key came in between or what was left is dropped.
+    void aReadAheadAnswersTheNextReadOfEachKeyOnce()
+    {
+        RecordingStore inner;
+        inner.set("Pindel1", "eins");
+        inner.set("Pindel3", "zwei");
+        inner.set("Top", "300");
+        inner.refuse("Width");
+        SerializedStore store(inner);
+        QObject context;
+        bool done = false;
+        store.readAhead({"Pindel1", "Pindel2", "Pindel3", "Top", "Width", "Height"}, &context,
+                        [&] { done = true; });
+        QTRY_VERIFY(done);
+        const QStringList aheadLog{"read Pindel1", "read Pindel2", "read Pindel3", "read Top", "read Width"};
+        QCOMPARE(inner.log, aheadLog); // stops at the refused key
+        inner.set("Pindel1", "geändert"); // by another program, after it was read ahead
+        store.saveInBackground(plain({{"top", "120"}}), &context, [](const SaveResult&) {});
+
+        QCOMPARE(store.read("Pindel1", "fehlt"), QString("eins"));
+        QCOMPARE(store.read("Pindel2", "Karte #1"), QString("Karte #1"));
+        QCOMPARE(store.read("Top", "10"), QString("120")); // written since
+        QVERIFY_THROWS_EXCEPTION(StoreError, store.read("Width", ""));
+        QCOMPARE(store.read("Height", "2000"), QString("2000"));
+        QCOMPARE(inner.log, aheadLog + QStringList({"write top", "read Top", "read Height"}));
+
+        store.dropReadAhead();
+        QCOMPARE(store.read("Pindel3", ""), QString("zwei"));
+        QCOMPARE(store.read("Pindel1", ""), QString("geändert")); // taken once, then read anew
+        QCOMPARE(inner.log.mid(aheadLog.size() + 3), QStringList({"read Pindel3", "read Pindel1"}));
+    }
+
     void failuresReachTheCaller()
     {
         RecordingStore inner;
