@@ -130,6 +130,8 @@ void PindelApp::saveAtEnd()
     if (m_ending)
         return;
     m_ending = true;
+    // An end that comes before the notes were read saves nothing over them.
+    finishStart();
     if (!SessionEnd::save(m_context))
         m_exitStatus = 1;
 }
@@ -145,6 +147,7 @@ void PindelApp::listenTo(SqliteStore& store, SingleInstance& instance, SessionEn
     connect(&instance, &SingleInstance::showRequested, this, &PindelApp::restoreFromTray);
     connect(&sessionEnd, &SessionEndSignals::requested, this, &PindelApp::endSession);
     connect(&sessionEnd, &SessionEndSignals::saveRequested, this, [this] {
+        finishStart();
         if (!SessionEnd::save(m_context))
             m_exitStatus = 1;
     });
@@ -152,10 +155,11 @@ void PindelApp::listenTo(SqliteStore& store, SingleInstance& instance, SessionEn
 
 void PindelApp::start()
 {
-    if (auto failure = Startup::loadStep(m_context)) {
-        m_reporter.report(*failure);
-        m_window->show();
-    }
+    // The icon first; the notes are read on the store's worker meanwhile, in
+    // the load step's order, and the load step takes what was read there.
+    Startup::beforeReading(m_context);
+    m_startPending = true;
+    m_store.readAhead(Startup::loadKeys(), this, [this] { finishStart(); });
     const QStringList rescued = RescueFiles::find();
     if (!rescued.isEmpty())
         m_reporter.report(
@@ -164,8 +168,22 @@ void PindelApp::start()
                 .arg(RescueFiles::describe(rescued)));
 }
 
+void PindelApp::finishStart()
+{
+    if (!m_startPending)
+        return;
+    m_startPending = false;
+    const auto failure = Startup::loadStep(m_context);
+    m_store.dropReadAhead();
+    if (failure) {
+        m_reporter.report(*failure);
+        m_window->show();
+    }
+}
+
 void PindelApp::restoreFromTray()
 {
+    finishStart();
     // Wayland lets no program bring back a window once minimised (closing
     // minimises where there is no tray), nor says whether it still is; a
     // window shown afresh is mapped as new, so it is hidden first.
@@ -190,6 +208,7 @@ void PindelApp::announceReady()
 
 void PindelApp::openVersions()
 {
+    finishStart();
     if (!m_versions) {
         m_versions = std::make_unique<VersionsWindow>();
         m_versions->setWindowIcon(m_window->windowIcon());

@@ -32,10 +32,15 @@ public:
     // the window, and the end of the session.
     void listenTo(SqliteStore& store, SingleInstance& instance, SessionEndSignals& sessionEnd);
 
-    // Runs the load step. When it fails, the window is left on screen so that
+    // Displays the tray icon and reads the notes on the store's worker; the
+    // load step runs with what was read once it is there, or at once when
+    // anything needs the notes before (a click on the icon, the end of the
+    // session). When it fails, the window is left on screen so that
     // activation completes start-up once it becomes active. Tells the user
     // of text rescued when an earlier run ended.
     void start();
+    // The load step has run for the last start().
+    bool isStarted() const { return !m_startPending; }
 
     // Saves what a close request saves and ends the program: with status 0,
     // or 1 when something could not be saved (it was rescued then). Never
@@ -61,6 +66,8 @@ private:
     void tellUser(const QString& message);
     void report(const std::optional<QString>& failure);
     void saveAtEnd();
+    // Runs the load step of start() now, unless it has run.
+    void finishStart();
     // With ORBO_ANNOUNCE_READY set, the program says "orbo: window ready" on
     // stderr each time a shown window has been refilled from the store, for
     // scripts that drive it from outside: typing into it now stays.
@@ -75,6 +82,7 @@ private:
     std::unique_ptr<Autosave> m_autosave;
     std::unique_ptr<VersionsWindow> m_versions;
     bool m_ending = false;
+    bool m_startPending = false;
     bool m_announceReady = false;
     int m_exitStatus = 0;
 };

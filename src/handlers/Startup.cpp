@@ -3,6 +3,7 @@
 #include "core/CardTable.h"
 #include "core/HandlerSteps.h"
 #include "core/Marquee.h"
+#include "core/StoreKeys.h"
 #include "handlers/FillFromStore.h"
 #include "handlers/HandlerContext.h"
 #include "ui/ContentBox.h"
@@ -54,6 +55,20 @@ QString loadHint()
 QString activationHint()
 {
     return hint(QChar(10), QString());
+}
+
+void beforeReading(HandlerContext& ctx)
+{
+    for (int card = 0; card < kCardCount; ++card)
+        ctx.window.contentBox(card)->markNotLoaded();
+    ctx.window.tray()->setDisplay(true);
+}
+
+QStringList loadKeys()
+{
+    QStringList keys(std::begin(StoreKeys::cardTexts), std::end(StoreKeys::cardTexts));
+    keys << StoreKeys::readLeft << StoreKeys::readTop << StoreKeys::readWidth << StoreKeys::readHeight;
+    return keys;
 }
 
 std::optional<QString> loadStep(HandlerContext& ctx)

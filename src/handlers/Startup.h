@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 struct HandlerContext;
@@ -14,6 +15,13 @@ namespace Startup {
 // and no period at activation (73 characters).
 QString loadHint();
 QString activationHint();
+
+// What comes before the load step's reads: every note counts as not loaded
+// until its stored text has been read, and the tray icon is displayed, so
+// that a start hidden in the tray shows it before long notes are read.
+void beforeReading(HandlerContext& ctx);
+// The keys the load step reads, in its order, to be read ahead of it.
+QStringList loadKeys();
 
 // Stops at the first failing step; the steps before it keep their effect.
 // Ends by hiding the window, or leaving it on screen when there is no tray to

@@ -34,11 +34,20 @@ struct AppFixture
         return store;
     }
 
+    // Starts the program and waits until the load step has run with the
+    // notes read on the store's worker.
+    bool start()
+    {
+        app.start();
+        return QTest::qWaitFor([this] { return app.isStarted(); });
+    }
+
     // Starts the program (no tray here, so the window stays on screen) and
     // waits until activation has filled the boxes.
     bool startShown()
     {
-        app.start();
+        if (!start())
+            return false;
         app.window().activateWindow();
         return QTest::qWaitForWindowActive(&app.window()) &&
                QTest::qWaitFor([this] { return idle().log.count("read Pindel1") == 2; });

@@ -47,10 +47,7 @@ struct ActiveApp
 
     ActiveApp()
     {
-        app.start(); // no tray here: the window stays on screen
-        app.window().activateWindow();
-        ready = QTest::qWaitForWindowActive(&app.window()) &&
-                QTest::qWaitFor([this] { return fixture.idle().log.count("read Pindel1") == 2; });
+        ready = fixture.startShown(); // no tray here: the window stays on screen
     }
     MainWindow& w() { return app.window(); }
 };

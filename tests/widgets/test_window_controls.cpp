@@ -176,7 +176,7 @@ private slots:
         AppFixture a;
         PindelApp& app = a.app;
         const int fallback = ActivationWatch::defaultFallbackMs;
-        app.start(); // no tray here: the window stays on screen
+        QVERIFY(a.start()); // no tray here: the window stays on screen
         a.advance(fallback);
         QTRY_COMPARE(countOf(a.idle().log, "read Pindel1"), 2); // load step, then activation
         QWidget other;
@@ -224,11 +224,11 @@ private slots:
         AppFixture a;
         PindelApp& app = a.app;
         a.store.set("width", "breit");
-        app.start();
+        QVERIFY(a.start());
         QVERIFY(app.window().isVisible());
         QCOMPARE(app.reporter().toldCount(), 1);
         QVERIFY(app.window().notice().contains("Width")); // no tray: the notice is on the window
-        app.start();
+        QVERIFY(a.start());
         QCOMPARE(app.reporter().toldCount(), 1); // the same failure is told once
     }
 };

@@ -97,7 +97,7 @@ private slots:
     {
         AppFixture a;
         PindelApp& app = a.app;
-        app.start();
+        QVERIFY(a.start());
         showAndActivate(app.window());
         QTRY_VERIFY(countOf(a.idle().log, "read Pindel1") == 2); // activation has run
         app.window().contentBox(0)->setFocus();
@@ -109,6 +109,44 @@ private slots:
         QVERIFY(a.store.value("Pindel1").endsWith("neu") || a.store.value("Pindel1").startsWith("neu"));
         QVERIFY(!a.store.log.contains("write left"));
         QCOMPARE(app.reporter().toldCount(), 0);
+    }
+
+    // The start displays the icon and reads the notes on the store's worker.
+    // Whatever comes before they are in runs the load step first: a click
+    // on the icon shows the stored notes, and an end saves nothing over
+    // them, nor the default size over the stored one.
+    void whatComesBeforeTheNotesAreReadWaitsForThem_data()
+    {
+        QTest::addColumn<bool>("click");
+        QTest::newRow("a click on the icon") << true;
+        QTest::newRow("the end of the session") << false;
+    }
+    void whatComesBeforeTheNotesAreReadWaitsForThem()
+    {
+        QFETCH(bool, click);
+        AppFixture a;
+        PindelApp& app = a.app;
+        a.store.set("Pindel1", "die Notiz");
+        a.store.set("width", "3000");
+        app.start();
+        QVERIFY(app.window().tray()->display());
+        QVERIFY(!app.isStarted()); // the load step waits for the event loop
+        QVERIFY(!app.window().contentBox(0)->isLoaded());
+        if (click) {
+            app.restoreFromTray();
+            QCOMPARE(app.window().contentBox(0)->text(), QString("die Notiz"));
+            QVERIFY(app.window().isVisible());
+            QTest::keyClicks(app.window().contentBox(0)->editor(), "neu: ");
+            QCoreApplication::processEvents(); // what was read ahead arrives late
+            QVERIFY(app.window().isVisible());
+            QCOMPARE(app.window().contentBox(0)->text(), QString("neu: die Notiz"));
+        } else {
+            app.endSession();
+            QCOMPARE(a.idle().value("Pindel1"), QString("die Notiz"));
+            QCOMPARE(a.store.value("width"), QString("3000"));
+            QCOMPARE(countOf(a.store.log, "read Pindel1"), 1); // the load step took what was read ahead
+        }
+        QCOMPARE(app.window().widthTwips(), 3000.0f);
     }
 
     void restoreWithAnEmptyStore()
