@@ -31,7 +31,6 @@ QWidget* ContentBox::createEditor()
     connect(e->document(), &QTextDocument::contentsChange, this, &ContentBox::follow);
     connect(e, &QPlainTextEdit::textChanged, this, &ContentBox::textChanged);
     fill(e, m_text);
-    e->setReadOnly(!m_loaded);
     return e;
 }
 
@@ -39,8 +38,71 @@ void ContentBox::fill(QPlainTextEdit* e, const QString& text)
 {
     m_shown = m_breaks.load(text);
     m_filling = true;
-    e->setPlainText(m_shown);
+    m_fillPending = m_shown.size() > fillPieceChars;
+    if (!m_fillPending) {
+        e->setPlainText(m_shown);
+    } else {
+        // The note's beginning now, the rest a piece per turn; the view, the
+        // cursor and the undo history stay as a whole fill leaves them.
+        m_filledTo = 0;
+        e->setPlainText(QString());
+        appendToEditor(e, fillPieceChars);
+        if (!m_nextPiece) {
+            m_nextPiece = Clock::current().singleShotTimer(this);
+            connect(m_nextPiece, &Timer::timeout, this, &ContentBox::fillPiece);
+        }
+        m_nextPiece->start(0);
+    }
     m_filling = false;
+    showLoadedState(e);
+}
+
+void ContentBox::appendToEditor(QPlainTextEdit* e, qsizetype end)
+{
+    end = std::min(end, m_shown.size());
+    // Never half a surrogate pair.
+    if (end < m_shown.size() && m_shown.at(end - 1).isHighSurrogate())
+        ++end;
+    QTextDocument* document = e->document();
+    document->setUndoRedoEnabled(false);
+    QTextCursor atEnd(document);
+    atEnd.movePosition(QTextCursor::End);
+    atEnd.insertText(m_shown.mid(m_filledTo, end - m_filledTo));
+    document->setUndoRedoEnabled(true);
+    document->setModified(false);
+    m_filledTo = end;
+    m_fillPending = end < m_shown.size();
+}
+
+void ContentBox::fillPiece()
+{
+    if (!isFilling() || !textEdit())
+        return;
+    m_filling = true;
+    appendToEditor(textEdit(), m_filledTo + fillPieceChars);
+    m_filling = false;
+    if (isFilling())
+        m_nextPiece->start(0);
+    else
+        showLoadedState(textEdit());
+}
+
+void ContentBox::finishFill()
+{
+    if (!isFilling() || !textEdit())
+        return;
+    m_nextPiece->stop();
+    m_filling = true;
+    appendToEditor(textEdit(), m_shown.size());
+    m_filling = false;
+    showLoadedState(textEdit());
+}
+
+void ContentBox::showEvent(QShowEvent* event)
+{
+    DeferredEditor::showEvent(event);
+    // What is shown is the whole note, ready for typing.
+    finishFill();
 }
 
 void ContentBox::follow(int from, int removed, int added)
@@ -99,13 +161,13 @@ void ContentBox::markSaved(const Snapshot& saved)
 void ContentBox::markNotLoaded()
 {
     m_loaded = false;
-    showLoadedState();
+    showLoadedState(textEdit());
 }
 
-void ContentBox::showLoadedState()
+void ContentBox::showLoadedState(QPlainTextEdit* e)
 {
-    if (QPlainTextEdit* e = textEdit())
-        e->setReadOnly(!m_loaded);
+    if (e)
+        e->setReadOnly(!m_loaded || isFilling());
 }
 
 void ContentBox::setText(const QString& text)
@@ -117,8 +179,8 @@ void ContentBox::setText(const QString& text)
     m_savedRevision = m_textRevision = m_revision;
     m_userEdited = false;
     m_loaded = true;
-    showLoadedState();
     QPlainTextEdit* e = textEdit();
+    showLoadedState(e);
     if (!e) {
         m_text = text;
         if (text.size() >= editorAheadFrom) {
@@ -151,6 +213,7 @@ void ContentBox::replaceAsTyped(const QString& text)
         throw StepFailure(QStringLiteral("%1 ist gesperrt, weil seine Notiz nicht gelesen werden konnte")
                               .arg(objectName()));
     QPlainTextEdit* e = editor();
+    finishFill();
     const quint64 before = m_revision;
     QTextCursor all(e->document());
     all.beginEditBlock();
@@ -175,6 +238,7 @@ void ContentBox::replaceAsTyped(const QString& text)
 bool ContentBox::findNext(const QString& needle, bool backward)
 {
     QPlainTextEdit* e = editor();
+    finishFill();
     // The shown text follows the document position for position, so it is
     // searched instead of the document's blocks. A needle with a line break
     // is looked for as shown.

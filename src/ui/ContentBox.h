@@ -31,6 +31,11 @@ public:
     // start hidden in the tray shows its icon before it lays out long notes.
     static constexpr qsizetype editorAheadFrom = 64 * 1024;
     static constexpr int editorAheadAfterMs = 200;
+    // A long note goes into its editor this many characters per turn of the
+    // event loop (about 15 ms each), so that laying it out never holds up
+    // the program for long. The box takes no typing until the whole note is
+    // in; it finishes at once when it is shown or searched.
+    static constexpr qsizetype fillPieceChars = 256 * 1024;
 
     explicit ContentBox(QWidget* parent = nullptr);
 
@@ -70,8 +75,13 @@ public:
     void markNotLoaded();
     bool isLoaded() const { return m_loaded; }
 
-    // The editor showing the text; built on first call.
+    // The editor showing the text; built on first call. While a long note
+    // is still going into it, it holds only the note's beginning.
     QPlainTextEdit* editor() { return static_cast<QPlainTextEdit*>(builtEditor()); }
+    // Part of the note is still to go into the built editor.
+    bool isFilling() const { return m_fillPending; }
+    // Puts the rest of the note into the editor now.
+    void finishFill();
 
 signals:
     // The editor's text changed (typing, or a refill of a built editor).
@@ -79,18 +89,24 @@ signals:
 
 protected:
     QWidget* createEditor() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QPlainTextEdit* textEdit() const { return static_cast<QPlainTextEdit*>(editorIfBuilt()); }
     void fill(QPlainTextEdit* editor, const QString& text);
+    void fillPiece();
+    void appendToEditor(QPlainTextEdit* editor, qsizetype end);
     void follow(int from, int removed, int added);
 
-    void showLoadedState();
+    void showLoadedState(QPlainTextEdit* editor);
 
     QString m_text;          // as given or last taken
     QString m_shown;         // what the editor shows, line ends as '\n'
     KeptLineBreaks m_breaks; // the form each of them has in the note
     bool m_filling = false;
+    bool m_fillPending = false; // part of m_shown is still to go into the editor
+    qsizetype m_filledTo = 0;   // how much of m_shown it holds meanwhile
+    Timer* m_nextPiece = nullptr;
     // Every edit raises the revision; a landed save records the revision it
     // took, so an edit made while a save was under way stays unsaved.
     quint64 m_revision = 0;

@@ -1,6 +1,7 @@
 // Refilling a content box with the text it already shows skips rebuilding the
 // document (the costly part with large notes) but must look exactly like a
 // refill: the same text, the cursor and the view at the start, no undo.
+#include "TestClock.h"
 #include "core/LineBreaks.h"
 #include "ui/ContentBox.h"
 
@@ -132,6 +133,64 @@ private slots:
             }
         }
     }
+    // A long note goes into a built editor a piece per turn of the event
+    // loop. Meanwhile the box takes no typing, and its text is always the
+    // whole note, never the part in the editor; whatever needs the editor's
+    // text finishes the fill first.
+    void aLongNoteGoesInPieceByPiece_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("expected"); // "" for the note
+        for (const char* row : {"the turns", "a show", "a search", "a refill", "a restore"})
+            QTest::newRow(row) << QString(row) << QString(QString(row) == "a refill" ? "kurz" : "");
+    }
+    void aLongNoteGoesInPieceByPiece()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, expected);
+        TestClock clock;
+        // A surrogate pair across the first piece's end, CRLF and lone CR
+        // line breaks, and a word only in the last line.
+        const QString note = QString(ContentBox::fillPieceChars - 1, 'a') + QString::fromUtf8("😀") +
+                             QString("Zeile\r\n").repeated(100000) + "b\rEnde";
+        if (expected.isEmpty())
+            expected = note;
+        ContentBox box;
+        box.resize(200, 120);
+        box.setText(note);
+        QPlainTextEdit* editor = box.editor();
+        QVERIFY(box.isFilling());
+        QVERIFY(editor->toPlainText().size() < note.size());
+        QVERIFY(editor->isReadOnly());
+        QCOMPARE(box.text(), note);
+        QCOMPARE(box.snapshot().text, note);
+        QVERIFY(!box.isModified());
+
+        if (meanwhile == "the turns") {
+            clock.advance(0);
+        } else if (meanwhile == "a show") {
+            box.show();
+        } else if (meanwhile == "a search") {
+            QVERIFY(box.findNext("ende", false));
+            QCOMPARE(editor->textCursor().selectionStart(), LineBreaks::forDisplay(note).size() - 4);
+        } else if (meanwhile == "a refill") {
+            box.setText(expected);
+        } else {
+            box.replaceAsTyped("neu");
+            QCOMPARE(editor->toPlainText(), QString("neu"));
+            editor->undo(); // one step back to the whole note, not to a part of it
+            QVERIFY(box.isModified());
+        }
+        QVERIFY(!box.isFilling());
+        clock.advance(0); // nothing left to come
+        QCOMPARE(editor->toPlainText(), LineBreaks::forDisplay(expected));
+        if (meanwhile != "a restore") {
+            QCOMPARE(box.text(), expected);
+            QVERIFY(!editor->document()->isUndoAvailable());
+        }
+        QVERIFY(!editor->isReadOnly());
+    }
+
     void findNext_data()
     {
         QTest::addColumn<QString>("text");
