@@ -12,11 +12,25 @@
 
 namespace {
 const QString kToolTip = QStringLiteral("Hier können sie Ihre Daten einfügen  ");
+
+// The boxes whose long notes are going into their editors, the first filled
+// first: one piece of one of them per turn, so that three long notes never
+// add up to one long wait.
+QList<ContentBox*>& fillTurns()
+{
+    static QList<ContentBox*> boxes;
+    return boxes;
 }
+} // namespace
 
 ContentBox::ContentBox(QWidget* parent) : DeferredEditor(parent)
 {
     setToolTip(kToolTip);
+}
+
+ContentBox::~ContentBox()
+{
+    leaveFillTurns();
 }
 
 QWidget* ContentBox::createEditor()
@@ -39,22 +53,39 @@ void ContentBox::fill(QPlainTextEdit* e, const QString& text)
     m_shown = m_breaks.load(text);
     m_filling = true;
     m_fillPending = m_shown.size() > fillPieceChars;
-    if (!m_fillPending) {
-        e->setPlainText(m_shown);
-    } else {
-        // The note's beginning now, the rest a piece per turn; the view, the
-        // cursor and the undo history stay as a whole fill leaves them.
-        m_filledTo = 0;
-        e->setPlainText(QString());
-        appendToEditor(e, fillPieceChars);
-        if (!m_nextPiece) {
-            m_nextPiece = Clock::current().singleShotTimer(this);
-            connect(m_nextPiece, &Timer::timeout, this, &ContentBox::fillPiece);
-        }
-        m_nextPiece->start(0);
-    }
+    m_filledTo = 0;
+    // A long note goes in a piece per turn from the empty box; the view, the
+    // cursor and the undo history end as a whole fill leaves them.
+    e->setPlainText(m_fillPending ? QString() : m_shown);
     m_filling = false;
+    if (m_fillPending)
+        waitForFillTurn();
+    else
+        leaveFillTurns();
     showLoadedState(e);
+}
+
+void ContentBox::waitForFillTurn()
+{
+    if (!m_nextPiece) {
+        m_nextPiece = Clock::current().singleShotTimer(this);
+        connect(m_nextPiece, &Timer::timeout, this, &ContentBox::fillPiece);
+    }
+    if (!fillTurns().contains(this))
+        fillTurns().append(this);
+    if (fillTurns().first() == this)
+        m_nextPiece->start(0);
+}
+
+void ContentBox::leaveFillTurns()
+{
+    QList<ContentBox*>& turns = fillTurns();
+    const bool hadTheTurn = !turns.isEmpty() && turns.first() == this;
+    turns.removeAll(this);
+    if (m_nextPiece)
+        m_nextPiece->stop();
+    if (hadTheTurn && !turns.isEmpty())
+        turns.first()->m_nextPiece->start(0);
 }
 
 void ContentBox::appendToEditor(QPlainTextEdit* e, qsizetype end)
@@ -81,20 +112,22 @@ void ContentBox::fillPiece()
     m_filling = true;
     appendToEditor(textEdit(), m_filledTo + fillPieceChars);
     m_filling = false;
-    if (isFilling())
+    if (isFilling()) {
         m_nextPiece->start(0);
-    else
-        showLoadedState(textEdit());
+        return;
+    }
+    leaveFillTurns();
+    showLoadedState(textEdit());
 }
 
 void ContentBox::finishFill()
 {
     if (!isFilling() || !textEdit())
         return;
-    m_nextPiece->stop();
     m_filling = true;
     appendToEditor(textEdit(), m_shown.size());
     m_filling = false;
+    leaveFillTurns();
     showLoadedState(textEdit());
 }
 

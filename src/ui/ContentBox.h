@@ -32,12 +32,14 @@ public:
     static constexpr qsizetype editorAheadFrom = 64 * 1024;
     static constexpr int editorAheadAfterMs = 200;
     // A long note goes into its editor this many characters per turn of the
-    // event loop (about 15 ms each), so that laying it out never holds up
-    // the program for long. The box takes no typing until the whole note is
-    // in; it finishes at once when it is shown or searched.
-    static constexpr qsizetype fillPieceChars = 256 * 1024;
+    // event loop (about 6 ms each), one box after the other, so that laying
+    // out long notes never holds up the program for long. The box takes no
+    // typing until the whole note is in; it finishes at once when it is
+    // shown, searched or restored.
+    static constexpr qsizetype fillPieceChars = 64 * 1024;
 
     explicit ContentBox(QWidget* parent = nullptr);
+    ~ContentBox() override;
 
     // The text as shown now.
     QString text();
@@ -95,6 +97,8 @@ private:
     QPlainTextEdit* textEdit() const { return static_cast<QPlainTextEdit*>(editorIfBuilt()); }
     void fill(QPlainTextEdit* editor, const QString& text);
     void fillPiece();
+    void waitForFillTurn();
+    void leaveFillTurns();
     void appendToEditor(QPlainTextEdit* editor, qsizetype end);
     void follow(int from, int removed, int added);
 
