@@ -105,11 +105,15 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the window was not shown\n");
         return 1;
     }
-    // The notes may come after the window: wait until every box holds its note.
+    // The notes may come after the window: wait until every box holds its
+    // note, and long notes have gone into their editors.
     if (!QTest::qWaitFor([&window, size] {
-            for (int card = 0; card < 3; ++card)
-                if (window.contentBox(card)->text().size() < size)
+            for (int card = 0; card < 3; ++card) {
+                ContentBox* content = window.contentBox(card);
+                const bool laidOut = size < ContentBox::editorAheadFrom || (content->hasEditor() && !content->isFilling());
+                if (content->text().size() < size || !laidOut)
                     return false;
+            }
             return true;
         }, 120000)) {
         std::fprintf(stderr, "the notes were not loaded\n");

@@ -52,10 +52,11 @@ void ContentBox::fill(QPlainTextEdit* e, const QString& text)
 {
     m_shown = m_breaks.load(text);
     m_filling = true;
-    m_fillPending = m_shown.size() > fillPieceChars;
+    // A long note goes into a hidden box a piece per turn, from the empty
+    // box; the view, the cursor and the undo history end as a whole fill
+    // leaves them. A box on screen shows the whole note at once.
+    m_fillPending = m_shown.size() > fillPieceChars && !isVisible();
     m_filledTo = 0;
-    // A long note goes in a piece per turn from the empty box; the view, the
-    // cursor and the undo history end as a whole fill leaves them.
     e->setPlainText(m_fillPending ? QString() : m_shown);
     m_filling = false;
     if (m_fillPending)

@@ -182,6 +182,11 @@ private slots:
             QVERIFY(box.isModified());
         }
         QVERIFY(!box.isFilling());
+        if (meanwhile == "a show") {
+            box.setText(note + "!"); // filled anew while on screen: whole at once
+            QVERIFY(!box.isFilling());
+            expected = note + "!";
+        }
         clock.advance(0); // nothing left to come
         QCOMPARE(editor->toPlainText(), LineBreaks::forDisplay(expected));
         if (meanwhile != "a restore") {
