@@ -27,8 +27,10 @@ Plan plan(HandlerContext& ctx, bool withGeometry)
         ContentBox* box = ctx.window.contentBox(card);
         if (!box->isLoaded())
             continue;
+        // The text goes to the store alone: a reference kept here while the
+        // save runs would make the next key copy the whole note.
         ContentBox::Snapshot taken = box->snapshot();
-        p.writes.push_back(StoreWrite::note(kCards[card].contentKey, taken.text, taken.userEdited));
+        p.writes.push_back(StoreWrite::note(kCards[card].contentKey, std::move(taken.text), taken.userEdited));
         p.notes.emplace_back(card, std::move(taken));
     }
     if (withGeometry) {
@@ -65,7 +67,7 @@ std::optional<QString> now(HandlerContext& ctx, bool withGeometry)
 void inBackground(HandlerContext& ctx, QObject* context, Done done)
 {
     auto p = std::make_shared<Plan>(plan(ctx, false));
-    ctx.store.saveInBackground(p->writes, context, [&ctx, p, done](const SaveResult& result) {
+    ctx.store.saveInBackground(std::move(p->writes), context, [&ctx, p, done](const SaveResult& result) {
         const auto failure = apply(ctx, *p, result);
         if (done)
             done(failure);

@@ -118,7 +118,7 @@ void SerializedStore::keepVersion(const QString& key, const QString& text)
     inTurn([&] { m_inner.keepVersion(key, text); });
 }
 
-SaveResult SerializedStore::run(const std::vector<StoreWrite>& writes)
+SaveResult SerializedStore::run(std::vector<StoreWrite>& writes)
 {
     SaveResult result;
     result.outcomes.resize(writes.size());
@@ -127,6 +127,8 @@ SaveResult SerializedStore::run(const std::vector<StoreWrite>& writes)
         steps.push_back([this, &result, &write = writes[i], i] {
             forgetReadAhead(write.key);
             if (write.isNote) {
+                if (!write.value.isEmpty())
+                    write.value = QString(write.value.constData(), write.value.size());
                 result.outcomes[i] = m_inner.saveNote(write.key, write.value, write.userEdited);
             } else {
                 m_inner.write(write.key, write.value);
@@ -145,7 +147,7 @@ SaveResult SerializedStore::save(std::vector<StoreWrite> writes)
 
 void SerializedStore::saveInBackground(std::vector<StoreWrite> writes, QObject* context, Done done)
 {
-    enqueue([this, writes = std::move(writes), context = QPointer<QObject>(context), done = std::move(done)] {
+    enqueue([this, writes = std::move(writes), context = QPointer<QObject>(context), done = std::move(done)]() mutable {
         SaveResult result = run(writes);
         if (context)
             QMetaObject::invokeMethod(

@@ -100,6 +100,24 @@ private slots:
         QCOMPARE(inner.log.mid(aheadLog.size() + 3), QStringList({"read Pindel3", "read Pindel1"}));
     }
 
+    // The store keeps its own copy of a saved note, so the note box's text
+    // is the box's alone again once the save is under way: the next key
+    // edits it in place instead of copying the whole note.
+    void theStoreKeepsItsOwnCopyOfASavedNote()
+    {
+        RecordingStore inner;
+        SerializedStore store(inner);
+        QObject context;
+        QString note = QString("Zeile\n").repeated(1000);
+        bool done = false;
+        store.saveInBackground({StoreWrite::note("Pindel1", note, true), StoreWrite::plain("top", "120")}, &context,
+                               [&](const SaveResult& result) { done = !result.failure; });
+        QTRY_VERIFY(done);
+        QCOMPARE(store.read("Pindel1", ""), note);
+        QVERIFY(note.isDetached());
+        QVERIFY(store.read("Pindel1", "").constData() != note.constData());
+    }
+
     void failuresReachTheCaller()
     {
         RecordingStore inner;
