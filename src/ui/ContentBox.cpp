@@ -51,6 +51,7 @@ QWidget* ContentBox::createEditor()
 void ContentBox::fill(QPlainTextEdit* e, const QString& text)
 {
     m_shown = m_breaks.load(text);
+    const bool textIsShown = m_shown.constData() == text.constData();
     m_filling = true;
     // A long note goes into a hidden box a piece per turn, from the empty
     // box; the view, the cursor and the undo history end as a whole fill
@@ -64,6 +65,10 @@ void ContentBox::fill(QPlainTextEdit* e, const QString& text)
     else
         leaveFillTurns();
     showLoadedState(e);
+    if (textIsShown) {
+        m_textIsShown = true;
+        m_text = QString(); // text may be m_text: last
+    }
 }
 
 void ContentBox::waitForFillTurn()
@@ -172,10 +177,12 @@ void ContentBox::follow(int from, int removed, int added)
 QString ContentBox::text()
 {
     if (m_textRevision != m_revision) {
-        m_text = m_breaks.text(m_shown);
+        QString taken = m_breaks.text(m_shown);
+        m_textIsShown = taken.constData() == m_shown.constData();
+        m_text = m_textIsShown ? QString() : std::move(taken);
         m_textRevision = m_revision;
     }
-    return m_text;
+    return keptText();
 }
 
 ContentBox::Snapshot ContentBox::snapshot()
@@ -206,9 +213,9 @@ void ContentBox::showLoadedState(QPlainTextEdit* e)
 
 void ContentBox::setText(const QString& text)
 {
-    // m_text is what the box shows only while nothing was edited since it
-    // was last taken.
-    const bool showsText = m_textRevision == m_revision && text == m_text && !m_text.isNull();
+    // The kept text is what the box shows only while nothing was edited
+    // since it was last taken.
+    const bool showsText = m_fill > 0 && m_textRevision == m_revision && text == keptText();
     ++m_fill;
     m_savedRevision = m_textRevision = m_revision;
     m_userEdited = false;
@@ -217,6 +224,7 @@ void ContentBox::setText(const QString& text)
     showLoadedState(e);
     if (!e) {
         m_text = text;
+        m_textIsShown = false;
         if (text.size() >= editorAheadFrom) {
             if (!m_buildAhead) {
                 m_buildAhead = Clock::current().singleShotTimer(this);
@@ -238,6 +246,7 @@ void ContentBox::setText(const QString& text)
         return;
     }
     m_text = text;
+    m_textIsShown = false;
     fill(e, text);
 }
 

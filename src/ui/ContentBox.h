@@ -104,7 +104,13 @@ private:
 
     void showLoadedState(QPlainTextEdit* editor);
 
-    QString m_text;          // as given or last taken
+    // The text as given or last taken. When that is the shown text itself
+    // (a note with LF breaks only), m_text is left empty and m_shown stands
+    // for it: the box holding a second reference would make the next key
+    // copy the whole note.
+    const QString& keptText() const { return m_textIsShown ? m_shown : m_text; }
+    QString m_text;
+    bool m_textIsShown = false;
     QString m_shown;         // what the editor shows, line ends as '\n'
     KeptLineBreaks m_breaks; // the form each of them has in the note
     bool m_filling = false;
