@@ -50,6 +50,7 @@ QWidget* ContentBox::createEditor()
 
 void ContentBox::fill(QPlainTextEdit* e, const QString& text)
 {
+    m_edit.reset();
     m_shown = m_breaks.load(text);
     const bool textIsShown = m_shown.constData() == text.constData();
     m_filling = true;
@@ -154,8 +155,9 @@ void ContentBox::follow(int from, int removed, int added)
     // The document counts one more character than it shows (the end of its
     // last paragraph), and some changes are reported including it.
     const int length = document->characterCount() - 1;
-    from = qBound(0, from, int(m_shown.size()));
-    removed = qBound(0, removed, int(m_shown.size()) - from);
+    const int before = int(shownLength());
+    from = qBound(0, from, before);
+    removed = qBound(0, removed, before - from);
     added = qBound(0, added, length - from);
     QTextCursor range(document);
     range.setPosition(from);
@@ -163,19 +165,56 @@ void ContentBox::follow(int from, int removed, int added)
     // Selected text keeps non-breaking spaces; paragraph ends become line ends.
     QString inserted = range.selectedText();
     inserted.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    m_breaks.replaced(m_shown, from, removed, inserted, PlatformLineBreak::text);
-    m_shown.replace(from, removed, inserted);
-    if (m_shown.size() != length) {
+    if (!joinEdit(from, removed, inserted)) {
+        makeEdit();
+        m_edit = Edit{from, removed, inserted};
+    }
+    if (shownLength() != length) {
         // A change reported in a way not foreseen: read the whole text again
         // rather than hand out a wrong one.
+        m_edit.reset();
         m_shown = document->toRawText();
         m_shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         m_breaks.reset(m_shown, PlatformLineBreak::text);
     }
 }
 
+bool ContentBox::joinEdit(qsizetype from, qsizetype removed, const QString& inserted)
+{
+    if (!m_edit)
+        return false;
+    Edit& edit = *m_edit;
+    const qsizetype end = edit.from + edit.inserted.size();
+    if (from == end) {
+        // Typing on, or deleting forward, at the end of what it typed.
+        edit.removed += removed;
+    } else if (from >= edit.from && from + removed == end) {
+        // Taking back the end of what it typed (Backspace).
+        edit.inserted.truncate(from - edit.from);
+    } else {
+        return false;
+    }
+    edit.inserted += inserted;
+    return true;
+}
+
+void ContentBox::makeEdit()
+{
+    if (!m_edit)
+        return;
+    m_breaks.replaced(m_shown, m_edit->from, m_edit->removed, m_edit->inserted, PlatformLineBreak::text);
+    m_shown.replace(m_edit->from, m_edit->removed, m_edit->inserted);
+    m_edit.reset();
+}
+
+qsizetype ContentBox::shownLength() const
+{
+    return m_shown.size() + (m_edit ? m_edit->inserted.size() - m_edit->removed : 0);
+}
+
 QString ContentBox::text()
 {
+    makeEdit();
     if (m_textRevision != m_revision) {
         QString taken = m_breaks.text(m_shown);
         m_textIsShown = taken.constData() == m_shown.constData();
@@ -265,6 +304,7 @@ void ContentBox::replaceAsTyped(const QString& text)
     all.endEditBlock();
     // The edit was followed with the platform's break for every inserted
     // line; the text's own are loaded now, as a fill loads them.
+    m_edit.reset();
     m_shown = m_breaks.load(text);
     if (m_revision == before) {
         // Nothing in the editor changed (the same text again): it still
@@ -286,6 +326,7 @@ bool ContentBox::findNext(const QString& needle, bool backward)
     // searched instead of the document's blocks. A needle with a line break
     // is looked for as shown.
     const QString shownNeedle = LineBreaks::forDisplay(needle);
+    makeEdit();
     const QTextCursor selection = e->textCursor();
     const qsizetype found =
         TextSearch::next(m_shown, shownNeedle, selection.selectionStart(), selection.selectionEnd(), backward);

@@ -5,6 +5,7 @@
 #include "ui/DeferredEditor.h"
 
 #include <QPlainTextEdit>
+#include <optional>
 
 // A card's content box: many lines, no wrapping, both scroll bars.
 //
@@ -112,6 +113,19 @@ private:
     QString m_text;
     bool m_textIsShown = false;
     QString m_shown;         // what the editor shows, line ends as '\n'
+    // The latest edit, not yet made to m_shown: typing on at its end, or
+    // taking back what it typed, grows or shrinks it instead of moving the
+    // rest of the note at every key. It is made when the text is needed.
+    struct Edit
+    {
+        qsizetype from = 0;
+        qsizetype removed = 0;
+        QString inserted;
+    };
+    std::optional<Edit> m_edit;
+    bool joinEdit(qsizetype from, qsizetype removed, const QString& inserted);
+    void makeEdit();
+    qsizetype shownLength() const;
     KeptLineBreaks m_breaks; // the form each of them has in the note
     bool m_filling = false;
     bool m_fillPending = false; // part of m_shown is still to go into the editor

@@ -3,6 +3,7 @@
 // refill: the same text, the cursor and the view at the start, no undo.
 #include "TestClock.h"
 #include "core/LineBreaks.h"
+#include "platform/PlatformLineBreak.h"
 #include "ui/ContentBox.h"
 
 #include <QRandomGenerator>
@@ -133,6 +134,50 @@ private slots:
             }
         }
     }
+    // Typing on, Backspace and Delete join the latest edit instead of moving
+    // the rest of the note at each key; the text comes out as if each key
+    // had been taken on its own, every break outside the typing in its form.
+    void keysInARowGiveTheTextOfKeysOneByOne_data()
+    {
+        QTest::addColumn<QString>("keys"); // letters typed; < Backspace, > Delete, | Enter
+        QTest::addColumn<QString>("expected");
+        const QString n = PlatformLineBreak::text;
+        QTest::newRow("typing on") << "XY" << "einsXY\r\nzwei\rdrei\n";
+        QTest::newRow("Enter and Backspace") << "X|<" << "einsX\r\nzwei\rdrei\n";
+        QTest::newRow("Enter kept") << "X|Y" << "einsX" + n + "Y\r\nzwei\rdrei\n";
+        QTest::newRow("Delete takes the CRLF") << "X>Y" << "einsXYzwei\rdrei\n";
+        QTest::newRow("Backspace past the typing") << "X<<<" << "ei\r\nzwei\rdrei\n";
+        QTest::newRow("Delete twice, then Backspace") << ">>X<" << "einswei\rdrei\n";
+    }
+    void keysInARowGiveTheTextOfKeysOneByOne()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, expected);
+        for (bool oneByOne : {true, false}) {
+            ContentBox box;
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            box.setText("eins\r\nzwei\rdrei\n");
+            QPlainTextEdit* editor = box.editor();
+            QTextCursor at(editor->document());
+            at.setPosition(4);
+            editor->setTextCursor(at);
+            for (QChar key : keys) {
+                if (key == '<')
+                    QTest::keyClick(editor, Qt::Key_Backspace);
+                else if (key == '>')
+                    QTest::keyClick(editor, Qt::Key_Delete);
+                else if (key == '|')
+                    QTest::keyClick(editor, Qt::Key_Return);
+                else
+                    QTest::keyClicks(editor, QString(key));
+                if (oneByOne)
+                    box.text();
+            }
+            QCOMPARE(box.text(), expected);
+        }
+    }
+
     // A long note goes into a built editor a piece per turn of the event
     // loop. Meanwhile the box takes no typing, and its text is always the
     // whole note, never the part in the editor; whatever needs the editor's
