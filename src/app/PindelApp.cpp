@@ -130,8 +130,11 @@ void PindelApp::saveAtEnd()
     if (m_ending)
         return;
     m_ending = true;
-    // An end that comes before the notes were read saves nothing over them.
-    finishStart();
+    // Before the notes were read the window was never shown, so nothing can
+    // be unsaved: an end then writes nothing (the boxes, the size and the
+    // place are still the defaults, not the user's).
+    if (m_startPending)
+        return;
     if (!SessionEnd::save(m_context))
         m_exitStatus = 1;
 }
@@ -147,7 +150,8 @@ void PindelApp::listenTo(SqliteStore& store, SingleInstance& instance, SessionEn
     connect(&instance, &SingleInstance::showRequested, this, &PindelApp::restoreFromTray);
     connect(&sessionEnd, &SessionEndSignals::requested, this, &PindelApp::endSession);
     connect(&sessionEnd, &SessionEndSignals::saveRequested, this, [this] {
-        finishStart();
+        if (m_startPending)
+            return;
         if (!SessionEnd::save(m_context))
             m_exitStatus = 1;
     });

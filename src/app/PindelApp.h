@@ -34,8 +34,8 @@ public:
 
     // Displays the tray icon and reads the notes on the store's worker; the
     // load step runs with what was read once it is there, or at once when
-    // anything needs the notes before (a click on the icon, the end of the
-    // session). When it fails, the window is left on screen so that
+    // anything needs the notes before (a click on the icon, the window of
+    // earlier versions). An end before it writes nothing. When it fails, the window is left on screen so that
     // activation completes start-up once it becomes active. Tells the user
     // of text rescued when an earlier run ended.
     void start();
