@@ -35,15 +35,18 @@ for ((round = 1; round <= rounds; round++)); do
     done
     mapfile -t old < <(hashes)
 
+    : >"$E2E_TMP/orbo.log"
     orbo_start
-    # Once the first copy holds the lock, a second start returns as soon as
-    # the first runs its event loop, that is, once the notes are loaded.
+    # Once the first copy holds the lock, a second start hands over to it;
+    # the window it asks for is ready once the notes are loaded.
     wait_until 10 first_copy_holds_lock || fail "round $round: the program took no lock"
-    timeout 60 "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 || fail "round $round: the program did not get ready"
+    timeout 60 "$ORBO" >>"$E2E_TMP/orbo.log" 2>&1 || fail "round $round: the second start did not hand over"
+    wait_until 60 orbo_log_has "orbo: window ready" || fail "round $round: the program did not get ready"
 
     for key in "${keys[@]}"; do
         size=$(( (RANDOM % 10 + 1) * 1024 * 1024 ))
-        sqlite3 "$STORE" "UPDATE settings SET value = $(random_text_sql $size) WHERE key = '$key'"
+        # Like any tool beside a running program, it waits for a lock.
+        sqlite3 -cmd ".timeout 10000" "$STORE" "UPDATE settings SET value = $(random_text_sql $size) WHERE key = '$key'"
     done
     mapfile -t new < <(hashes)
 
