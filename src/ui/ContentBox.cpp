@@ -105,7 +105,9 @@ void ContentBox::appendToEditor(QPlainTextEdit* e, qsizetype end)
     document->setUndoRedoEnabled(false);
     QTextCursor atEnd(document);
     atEnd.movePosition(QTextCursor::End);
+    m_filling = true;
     atEnd.insertText(m_shown.mid(m_filledTo, end - m_filledTo));
+    m_filling = false;
     document->setUndoRedoEnabled(true);
     document->setModified(false);
     m_filledTo = end;
@@ -114,28 +116,26 @@ void ContentBox::appendToEditor(QPlainTextEdit* e, qsizetype end)
 
 void ContentBox::fillPiece()
 {
-    if (!isFilling() || !textEdit())
+    fillUpTo(m_filledTo + fillPieceChars);
+}
+
+void ContentBox::finishFill()
+{
+    fillUpTo(m_shown.size());
+}
+
+void ContentBox::fillUpTo(qsizetype end)
+{
+    QPlainTextEdit* e = textEdit();
+    if (!isFilling() || !e)
         return;
-    m_filling = true;
-    appendToEditor(textEdit(), m_filledTo + fillPieceChars);
-    m_filling = false;
+    appendToEditor(e, end);
     if (isFilling()) {
         m_nextPiece->start(0);
         return;
     }
     leaveFillTurns();
-    showLoadedState(textEdit());
-}
-
-void ContentBox::finishFill()
-{
-    if (!isFilling() || !textEdit())
-        return;
-    m_filling = true;
-    appendToEditor(textEdit(), m_shown.size());
-    m_filling = false;
-    leaveFillTurns();
-    showLoadedState(textEdit());
+    showLoadedState(e);
 }
 
 void ContentBox::showEvent(QShowEvent* event)

@@ -98,6 +98,7 @@ private:
     QPlainTextEdit* textEdit() const { return static_cast<QPlainTextEdit*>(editorIfBuilt()); }
     void fill(QPlainTextEdit* editor, const QString& text);
     void fillPiece();
+    void fillUpTo(qsizetype end);
     void waitForFillTurn();
     void leaveFillTurns();
     void appendToEditor(QPlainTextEdit* editor, qsizetype end);
