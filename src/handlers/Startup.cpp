@@ -45,6 +45,13 @@ std::vector<Step> boxesAndCaptions(HandlerContext& ctx)
     return steps;
 }
 
+// Until its stored text has been read, a note counts as not loaded.
+void markNotesNotLoaded(MainWindow& w)
+{
+    for (int card = 0; card < kCardCount; ++card)
+        w.contentBox(card)->markNotLoaded();
+}
+
 } // namespace
 
 QString loadHint()
@@ -59,8 +66,7 @@ QString activationHint()
 
 void beforeReading(HandlerContext& ctx)
 {
-    for (int card = 0; card < kCardCount; ++card)
-        ctx.window.contentBox(card)->markNotLoaded();
+    markNotesNotLoaded(ctx.window);
     ctx.window.tray()->setDisplay(true);
 }
 
@@ -74,9 +80,7 @@ QStringList loadKeys()
 std::optional<QString> loadStep(HandlerContext& ctx)
 {
     MainWindow& w = ctx.window;
-    // Until its stored text has been read, a note counts as not loaded.
-    for (int card = 0; card < kCardCount; ++card)
-        w.contentBox(card)->markNotLoaded();
+    markNotesNotLoaded(w);
     std::vector<Step> steps = boxesAndCaptions(ctx);
     steps.push_back(hintIfCard1Empty(ctx, loadHint()));
     append(steps, FillFromStore::geometry(ctx));
