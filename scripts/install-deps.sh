@@ -7,7 +7,8 @@
 #                                      printer, the package's checks)
 set -euo pipefail
 
-packages=(qt6-base-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-core qt6-translations-l10n
+packages=(qt6-base-dev libqscintilla2-qt6-dev cmake g++ make libsqlite3-dev libcups2-dev fonts-dejavu-core
+          qt6-translations-l10n
           qt6-wayland)
 package_tools=(dpkg-dev gzip)
 case "${1:-}" in
