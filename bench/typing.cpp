@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QAbstractScrollArea>
 #include <QPlainTextEdit>
+#include <Qsci/qsciscintillabase.h>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <algorithm>
@@ -39,13 +40,15 @@ namespace {
 
 // The box's editor is whatever widget ContentBox shows the note in, so the
 // harness speaks to it only as a user would (keys) and through what every
-// text editor offers: a Qt text edit's cursor, or a public setCursorPosition
-// slot taking a line and a column.
+// text editor offers: a Qt text edit's cursor, the text engine's message to go
+// to a line, or a public setCursorPosition slot taking a line and a column.
 void placeCursorOnLine(QWidget* box, int line)
 {
     if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) {
         plain->setTextCursor(QTextCursor(plain->document()->findBlockByNumber(line)));
         plain->ensureCursorVisible();
+    } else if (auto* engine = qobject_cast<QsciScintillaBase*>(box)) {
+        engine->SendScintilla(QsciScintillaBase::SCI_GOTOLINE, static_cast<unsigned long>(line));
     } else if (!QMetaObject::invokeMethod(box, "setCursorPosition", Q_ARG(int, line), Q_ARG(int, 0)) ||
                !QMetaObject::invokeMethod(box, "ensureCursorVisible")) {
         std::fprintf(stderr, "cannot place the cursor in a %s\n", box->metaObject()->className());

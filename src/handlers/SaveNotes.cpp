@@ -30,7 +30,10 @@ Plan plan(HandlerContext& ctx, bool withGeometry)
         // The text goes to the store alone: a reference kept here while the
         // save runs would make the next key copy the whole note.
         ContentBox::Snapshot taken = box->snapshot();
-        p.writes.push_back(StoreWrite::note(kCards[card].contentKey, std::move(taken.text), taken.userEdited));
+        p.writes.push_back(taken.asUtf8 ? StoreWrite::noteInUtf8(kCards[card].contentKey, std::move(taken.utf8),
+                                                                 taken.userEdited)
+                                        : StoreWrite::note(kCards[card].contentKey, std::move(taken.text),
+                                                           taken.userEdited));
         p.notes.emplace_back(card, std::move(taken));
     }
     if (withGeometry) {

@@ -127,7 +127,11 @@ SaveResult SerializedStore::run(std::vector<StoreWrite>& writes)
         steps.push_back([this, &result, &write = writes[i], i] {
             forgetReadAhead(write.key);
             if (write.isNote) {
-                if (!write.value.isEmpty())
+                if (write.asUtf8) {
+                    write.value = QString::fromUtf8(write.utf8);
+                    write.utf8 = QByteArray();
+                    write.asUtf8 = false;
+                } else if (!write.value.isEmpty())
                     write.value = QString(write.value.constData(), write.value.size());
                 result.outcomes[i] = m_inner.saveNote(write.key, write.value, write.userEdited);
             } else {

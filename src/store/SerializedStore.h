@@ -24,10 +24,18 @@ struct StoreWrite
     QString value;
     bool isNote = false;
     bool userEdited = false;
+    // A note may come as UTF-8 bytes instead, converted on the worker: a
+    // long note's bytes are quicker to take from its box than its text.
+    QByteArray utf8;
+    bool asUtf8 = false;
 
     static StoreWrite note(QString key, QString text, bool userEdited)
     {
         return {std::move(key), std::move(text), true, userEdited};
+    }
+    static StoreWrite noteInUtf8(QString key, QByteArray utf8, bool userEdited)
+    {
+        return {std::move(key), {}, true, userEdited, std::move(utf8), true};
     }
     static StoreWrite plain(QString key, QString value) { return {std::move(key), std::move(value)}; }
 };

@@ -1,14 +1,8 @@
 #include "ui/ContentBox.h"
 
 #include "core/Clock.h"
-#include "core/LineBreaks.h"
 #include "core/StepFailure.h"
 #include "core/TextSearch.h"
-#include "platform/PlatformLineBreak.h"
-
-#include <QScrollBar>
-#include <QTextCursor>
-#include <QTextDocument>
 
 namespace {
 const QString kToolTip = QStringLiteral("Hier können sie Ihre Daten einfügen  ");
@@ -20,6 +14,24 @@ QList<ContentBox*>& fillTurns()
 {
     static QList<ContentBox*> boxes;
     return boxes;
+}
+// The length of text in UTF-8, as QString::toUtf8 writes it (a lone
+// surrogate becomes a replacement character of three bytes).
+qsizetype utf8Length(QStringView text)
+{
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80)
+            bytes += 1;
+        else if (c < 0x800)
+            bytes += 2;
+        else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            bytes += 4, ++i;
+        else
+            bytes += 3;
+    }
+    return bytes;
 }
 } // namespace
 
@@ -35,41 +47,28 @@ ContentBox::~ContentBox()
 
 QWidget* ContentBox::createEditor()
 {
-    auto* e = new QPlainTextEdit(this);
-    e->setLineWrapMode(QPlainTextEdit::NoWrap);
-    e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Tab walks the window's tab order; a note never holds a typed tab.
-    e->setTabChangesFocus(true);
+    auto* e = new NoteEditor(this);
+    m_engine = e;
     e->setToolTip(kToolTip);
-    connect(e->document(), &QTextDocument::contentsChange, this, &ContentBox::follow);
-    connect(e, &QPlainTextEdit::textChanged, this, &ContentBox::textChanged);
-    fill(e, m_text);
+    connect(e, &NoteEditor::edited, this, &ContentBox::onEdited);
+    startFill(e);
     return e;
 }
 
-void ContentBox::fill(QPlainTextEdit* e, const QString& text)
+void ContentBox::startFill(NoteEditor* e)
 {
-    m_edit.reset();
-    m_shown = m_breaks.load(text);
-    const bool textIsShown = m_shown.constData() == text.constData();
-    m_filling = true;
-    // A long note goes into a hidden box a piece per turn, from the empty
-    // box; the view, the cursor and the undo history end as a whole fill
-    // leaves them. A box on screen shows the whole note at once.
-    m_fillPending = m_shown.size() > fillPieceChars && !isVisible();
+    m_fillFailed = false;
     m_filledTo = 0;
-    e->setPlainText(m_fillPending ? QString() : m_shown);
-    m_filling = false;
-    if (m_fillPending)
+    m_fillPending = true;
+    e->beginFill(utf8Length(m_text));
+    // A long note goes into a hidden box a piece per turn; a box on screen
+    // shows the whole note at once.
+    if (m_text.size() > fillPieceChars && !isVisible()) {
+        showLoadedState();
         waitForFillTurn();
-    else
-        leaveFillTurns();
-    showLoadedState(e);
-    if (textIsShown) {
-        m_textIsShown = true;
-        m_text = QString(); // text may be m_text: last
+        return;
     }
+    fillUpTo(m_text.size());
 }
 
 void ContentBox::waitForFillTurn()
@@ -95,25 +94,6 @@ void ContentBox::leaveFillTurns()
         turns.first()->m_nextPiece->start(0);
 }
 
-void ContentBox::appendToEditor(QPlainTextEdit* e, qsizetype end)
-{
-    end = std::min(end, m_shown.size());
-    // Never half a surrogate pair.
-    if (end < m_shown.size() && m_shown.at(end - 1).isHighSurrogate())
-        ++end;
-    QTextDocument* document = e->document();
-    document->setUndoRedoEnabled(false);
-    QTextCursor atEnd(document);
-    atEnd.movePosition(QTextCursor::End);
-    m_filling = true;
-    atEnd.insertText(m_shown.mid(m_filledTo, end - m_filledTo));
-    m_filling = false;
-    document->setUndoRedoEnabled(true);
-    document->setModified(false);
-    m_filledTo = end;
-    m_fillPending = end < m_shown.size();
-}
-
 void ContentBox::fillPiece()
 {
     fillUpTo(m_filledTo + fillPieceChars);
@@ -121,21 +101,35 @@ void ContentBox::fillPiece()
 
 void ContentBox::finishFill()
 {
-    fillUpTo(m_shown.size());
+    fillUpTo(m_text.size());
 }
 
 void ContentBox::fillUpTo(qsizetype end)
 {
-    QPlainTextEdit* e = textEdit();
-    if (!isFilling() || !e)
+    NoteEditor* e = noteEditor();
+    if (!m_fillPending || !e)
         return;
-    appendToEditor(e, end);
-    if (isFilling()) {
+    end = std::min(end, m_text.size());
+    // Never half a surrogate pair, nor half a CRLF.
+    if (end < m_text.size() && end > 0 &&
+        (m_text.at(end - 1).isHighSurrogate() ||
+         (m_text.at(end - 1) == QLatin1Char('\r') && m_text.at(end) == QLatin1Char('\n'))))
+        ++end;
+    if (end > m_filledTo)
+        e->appendFill(QStringView(m_text).mid(m_filledTo, end - m_filledTo).toUtf8());
+    m_filledTo = end;
+    if (end < m_text.size()) {
         m_nextPiece->start(0);
         return;
     }
+    m_fillPending = false;
+    m_fillFailed = !e->endFill();
     leaveFillTurns();
-    showLoadedState(e);
+    // Once the engine holds the note, the box keeps no copy of it; one the
+    // engine could not take whole is kept, saved and shown read-only.
+    if (!m_fillFailed)
+        m_text = QString();
+    showLoadedState();
 }
 
 void ContentBox::showEvent(QShowEvent* event)
@@ -145,88 +139,25 @@ void ContentBox::showEvent(QShowEvent* event)
     finishFill();
 }
 
-void ContentBox::follow(int from, int removed, int added)
+void ContentBox::onEdited()
 {
-    if (m_filling)
-        return;
     ++m_revision;
     m_userEdited = true;
-    QTextDocument* document = textEdit()->document();
-    // The document counts one more character than it shows (the end of its
-    // last paragraph), and some changes are reported including it.
-    const int length = document->characterCount() - 1;
-    const int before = int(shownLength());
-    from = qBound(0, from, before);
-    removed = qBound(0, removed, before - from);
-    added = qBound(0, added, length - from);
-    QTextCursor range(document);
-    range.setPosition(from);
-    range.setPosition(from + added, QTextCursor::KeepAnchor);
-    // Selected text keeps non-breaking spaces; paragraph ends become line ends.
-    QString inserted = range.selectedText();
-    inserted.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    if (!joinEdit(from, removed, inserted)) {
-        makeEdit();
-        m_edit = Edit{from, removed, inserted};
-    }
-    if (shownLength() != length) {
-        // A change reported in a way not foreseen: read the whole text again
-        // rather than hand out a wrong one.
-        m_edit.reset();
-        m_shown = document->toRawText();
-        m_shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        m_breaks.reset(m_shown, PlatformLineBreak::text);
-    }
-}
-
-bool ContentBox::joinEdit(qsizetype from, qsizetype removed, const QString& inserted)
-{
-    if (!m_edit)
-        return false;
-    Edit& edit = *m_edit;
-    const qsizetype end = edit.from + edit.inserted.size();
-    if (from == end) {
-        // Typing on, or deleting forward, at the end of what it typed.
-        edit.removed += removed;
-    } else if (from >= edit.from && from + removed == end) {
-        // Taking back the end of what it typed (Backspace).
-        edit.inserted.truncate(from - edit.from);
-    } else {
-        return false;
-    }
-    edit.inserted += inserted;
-    return true;
-}
-
-void ContentBox::makeEdit()
-{
-    if (!m_edit)
-        return;
-    m_breaks.replaced(m_shown, m_edit->from, m_edit->removed, m_edit->inserted, PlatformLineBreak::text);
-    m_shown.replace(m_edit->from, m_edit->removed, m_edit->inserted);
-    m_edit.reset();
-}
-
-qsizetype ContentBox::shownLength() const
-{
-    return m_shown.size() + (m_edit ? m_edit->inserted.size() - m_edit->removed : 0);
+    emit textChanged();
 }
 
 QString ContentBox::text()
 {
-    makeEdit();
-    if (m_textRevision != m_revision) {
-        QString taken = m_breaks.text(m_shown);
-        m_textIsShown = taken.constData() == m_shown.constData();
-        m_text = m_textIsShown ? QString() : std::move(taken);
-        m_textRevision = m_revision;
-    }
-    return keptText();
+    return holdsText() ? m_text : noteEditor()->text();
 }
 
 ContentBox::Snapshot ContentBox::snapshot()
 {
-    return {text(), m_revision, m_fill, m_userEdited};
+    if (holdsText())
+        return {.text = m_text, .revision = m_revision, .fill = m_fill, .userEdited = m_userEdited};
+    NoteEditor* e = noteEditor();
+    e->tellEdits();
+    return {.utf8 = e->utf8(), .asUtf8 = true, .revision = m_revision, .fill = m_fill, .userEdited = m_userEdited};
 }
 
 void ContentBox::markSaved(const Snapshot& saved)
@@ -241,29 +172,30 @@ void ContentBox::markSaved(const Snapshot& saved)
 void ContentBox::markNotLoaded()
 {
     m_loaded = false;
-    showLoadedState(textEdit());
+    showLoadedState();
 }
 
-void ContentBox::showLoadedState(QPlainTextEdit* e)
+void ContentBox::showLoadedState()
 {
-    if (e)
-        e->setReadOnly(!m_loaded || isFilling());
+    if (NoteEditor* e = noteEditor())
+        e->setReadOnly(!m_loaded || m_fillPending || m_fillFailed);
 }
 
 void ContentBox::setText(const QString& text)
 {
-    // The kept text is what the box shows only while nothing was edited
-    // since it was last taken.
-    const bool showsText = m_fill > 0 && m_textRevision == m_revision && text == keptText();
+    NoteEditor* e = noteEditor();
+    // Restore and activation refill every box from the store each time the
+    // window is shown. A box that already shows (or is still filling with)
+    // exactly this text only gets what a refill would change: the cursor and
+    // the view back at the start, no undo. The comparison reads the engine's
+    // bytes in place: a fraction of a millisecond per megabyte.
+    const bool showsText = m_fill > 0 && e && (holdsText() ? text == m_text : e->holds(text));
     ++m_fill;
-    m_savedRevision = m_textRevision = m_revision;
+    m_savedRevision = m_revision;
     m_userEdited = false;
     m_loaded = true;
-    QPlainTextEdit* e = textEdit();
-    showLoadedState(e);
     if (!e) {
         m_text = text;
-        m_textIsShown = false;
         if (text.size() >= editorAheadFrom) {
             if (!m_buildAhead) {
                 m_buildAhead = Clock::current().singleShotTimer(this);
@@ -273,20 +205,16 @@ void ContentBox::setText(const QString& text)
         }
         return;
     }
-    // Restore and activation refill every box from the store each time the
-    // window is shown. Rebuilding the document costs about a third of a second
-    // per 10 MB, so a box that already shows exactly this text only gets what
-    // a refill would change: the cursor and the view back at the start.
     if (showsText) {
-        e->setTextCursor(QTextCursor(e->document()));
-        e->horizontalScrollBar()->setValue(0);
-        e->verticalScrollBar()->setValue(0);
-        e->document()->clearUndoRedoStacks();
+        showLoadedState();
+        if (!m_fillPending) {
+            e->toStart();
+            e->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        }
         return;
     }
     m_text = text;
-    m_textIsShown = false;
-    fill(e, text);
+    startFill(e);
 }
 
 void ContentBox::replaceAsTyped(const QString& text)
@@ -294,18 +222,17 @@ void ContentBox::replaceAsTyped(const QString& text)
     if (!m_loaded)
         throw StepFailure(QStringLiteral("%1 ist gesperrt, weil seine Notiz nicht gelesen werden konnte")
                               .arg(objectName()));
-    QPlainTextEdit* e = editor();
+    NoteEditor* e = editor();
+    // The step back from the replacement must lead to the whole text before.
     finishFill();
     const quint64 before = m_revision;
-    QTextCursor all(e->document());
-    all.beginEditBlock();
-    all.select(QTextCursor::Document);
-    all.insertText(LineBreaks::forDisplay(text));
-    all.endEditBlock();
-    // The edit was followed with the platform's break for every inserted
-    // line; the text's own are loaded now, as a fill loads them.
-    m_edit.reset();
-    m_shown = m_breaks.load(text);
+    e->setReadOnly(false);
+    e->replaceAll(text.toUtf8());
+    if (m_fillFailed) {
+        m_fillFailed = false;
+        m_text = QString();
+    }
+    showLoadedState();
     if (m_revision == before) {
         // Nothing in the editor changed (the same text again): it still
         // counts as the user's, to be saved.
@@ -313,29 +240,18 @@ void ContentBox::replaceAsTyped(const QString& text)
         m_userEdited = true;
         emit textChanged();
     }
-    e->setTextCursor(QTextCursor(e->document()));
-    e->horizontalScrollBar()->setValue(0);
-    e->verticalScrollBar()->setValue(0);
+    e->toStart();
 }
 
 bool ContentBox::findNext(const QString& needle, bool backward)
 {
-    QPlainTextEdit* e = editor();
+    NoteEditor* e = editor();
     finishFill();
-    // The shown text follows the document position for position, so it is
-    // searched instead of the document's blocks. A needle with a line break
-    // is looked for as shown.
-    const QString shownNeedle = LineBreaks::forDisplay(needle);
-    makeEdit();
-    const QTextCursor selection = e->textCursor();
-    const qsizetype found =
-        TextSearch::next(m_shown, shownNeedle, selection.selectionStart(), selection.selectionEnd(), backward);
+    // Positions count UTF-16 units, as in the text; the search folds case
+    // beyond ASCII.
+    const qsizetype found = TextSearch::next(text(), needle, e->selectionStart(), e->selectionEnd(), backward);
     if (found < 0)
         return false;
-    QTextCursor match(e->document());
-    match.setPosition(int(found));
-    match.setPosition(int(found + shownNeedle.size()), QTextCursor::KeepAnchor);
-    e->setTextCursor(match);
-    e->ensureCursorVisible();
+    e->selectShown(found, found + needle.size());
     return true;
 }

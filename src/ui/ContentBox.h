@@ -1,11 +1,8 @@
 #pragma once
 
-#include "core/KeptLineBreaks.h"
 #include "core/Timer.h"
 #include "ui/DeferredEditor.h"
-
-#include <QPlainTextEdit>
-#include <optional>
+#include "ui/NoteEditor.h"
 
 // A card's content box: many lines, no wrapping, both scroll bars.
 //
@@ -13,31 +10,28 @@
 // failed write leaves it unsaved, so it is tried again and never reloaded over.
 //
 // It gives back exactly the text it was given (lone CRs and CRLF pairs
-// included) while the user has not edited it, so that a note is never
-// rewritten merely by being shown and saved again. After an edit, every line
-// break outside the edited text keeps its form; one the user types or pastes
-// is the platform's. The box follows each edit into a copy of the text as
-// shown, so taking the text of a huge note after a keystroke costs no walk
-// through its document.
+// included): its engine keeps the bytes as they came, so a note is never
+// rewritten merely by being shown and saved again. A line break the user
+// types or pastes is the platform's. Once a note is in its engine, the box
+// holds no other copy of it.
 //
-// Its editor is built at the first show, or at once for a long note.
+// Its editor is built at the first show, or ahead of it for a long note.
 class ContentBox : public DeferredEditor
 {
     Q_OBJECT
 public:
     // From this many characters on, a note gets its editor ahead of the first
-    // show: building the document of a long note while nobody waits keeps
-    // the first show quick. Shorter notes build in well under a millisecond.
-    // It is built a moment after the note was filled, not at once, so that a
-    // start hidden in the tray shows its icon before it lays out long notes.
+    // show, so that the first show is quick. It is built a moment after the
+    // note was filled, not at once, so that a start hidden in the tray shows
+    // its icon before it lays out long notes.
     static constexpr qsizetype editorAheadFrom = 64 * 1024;
     static constexpr int editorAheadAfterMs = 200;
     // A long note goes into its editor this many characters per turn of the
-    // event loop (about 6 ms each), one box after the other, so that laying
-    // out long notes never holds up the program for long. The box takes no
+    // event loop (a few milliseconds each), one box after the other, so that
+    // filling long notes never holds up the program for long. The box takes no
     // typing until the whole note is in; it finishes at once when it is
     // shown, searched or restored.
-    static constexpr qsizetype fillPieceChars = 64 * 1024;
+    static constexpr qsizetype fillPieceChars = 256 * 1024;
 
     explicit ContentBox(QWidget* parent = nullptr);
     ~ContentBox() override;
@@ -58,10 +52,14 @@ public:
     // selection as it is, when the note holds none.
     bool findNext(const QString& needle, bool backward);
 
-    // A text taken for saving, and which state of the box it was.
+    // A text taken for saving, and which state of the box it was. The text
+    // comes either as it is (text) or as the engine's UTF-8 bytes (utf8),
+    // which are quicker to take than to convert: the store converts them.
     struct Snapshot
     {
         QString text;
+        QByteArray utf8;
+        bool asUtf8 = false;
         quint64 revision = 0;
         quint64 fill = 0;
         bool userEdited = false;
@@ -80,7 +78,7 @@ public:
 
     // The editor showing the text; built on first call. While a long note
     // is still going into it, it holds only the note's beginning.
-    QPlainTextEdit* editor() { return static_cast<QPlainTextEdit*>(builtEditor()); }
+    NoteEditor* editor() { return static_cast<NoteEditor*>(builtEditor()); }
     // Part of the note is still to go into the built editor.
     bool isFilling() const { return m_fillPending; }
     // Puts the rest of the note into the editor now.
@@ -95,50 +93,31 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QPlainTextEdit* textEdit() const { return static_cast<QPlainTextEdit*>(editorIfBuilt()); }
-    void fill(QPlainTextEdit* editor, const QString& text);
+    // The editor once built (set as it is made, before it is filled).
+    NoteEditor* noteEditor() const { return m_engine; }
+    void startFill(NoteEditor* editor);
     void fillPiece();
     void fillUpTo(qsizetype end);
     void waitForFillTurn();
     void leaveFillTurns();
-    void appendToEditor(QPlainTextEdit* editor, qsizetype end);
-    void follow(int from, int removed, int added);
+    void onEdited();
+    void showLoadedState();
+    // Whether m_text is the whole note: before the editor is built, while
+    // the note goes into it, and when it could not all go in.
+    bool holdsText() const { return !noteEditor() || m_fillPending || m_fillFailed; }
 
-    void showLoadedState(QPlainTextEdit* editor);
-
-    // The text as given or last taken. When that is the shown text itself
-    // (a note with LF breaks only), m_text is left empty and m_shown stands
-    // for it: the box holding a second reference would make the next key
-    // copy the whole note.
-    const QString& keptText() const { return m_textIsShown ? m_shown : m_text; }
+    NoteEditor* m_engine = nullptr;
     QString m_text;
-    bool m_textIsShown = false;
-    QString m_shown;         // what the editor shows, line ends as '\n'
-    // The latest edit, not yet made to m_shown: typing on at its end, or
-    // taking back what it typed, grows or shrinks it instead of moving the
-    // rest of the note at every key. It is made when the text is needed.
-    struct Edit
-    {
-        qsizetype from = 0;
-        qsizetype removed = 0;
-        QString inserted;
-    };
-    std::optional<Edit> m_edit;
-    bool joinEdit(qsizetype from, qsizetype removed, const QString& inserted);
-    void makeEdit();
-    qsizetype shownLength() const;
-    KeptLineBreaks m_breaks; // the form each of them has in the note
-    bool m_filling = false;
-    bool m_fillPending = false; // part of m_shown is still to go into the editor
-    qsizetype m_filledTo = 0;   // how much of m_shown it holds meanwhile
+    bool m_fillPending = false; // part of m_text is still to go into the editor
+    bool m_fillFailed = false;  // the engine could not take all of it
+    qsizetype m_filledTo = 0;   // how much of m_text it holds meanwhile
     Timer* m_nextPiece = nullptr;
     // Every edit raises the revision; a landed save records the revision it
     // took, so an edit made while a save was under way stays unsaved.
     quint64 m_revision = 0;
     quint64 m_savedRevision = 0;
-    quint64 m_textRevision = 0; // the revision m_text was taken at
-    quint64 m_fill = 0;         // raised by every fill from the store
-    bool m_userEdited = false;  // typed into since the last fill or landed save
+    quint64 m_fill = 0;        // raised by every fill from the store
+    bool m_userEdited = false; // typed into since the last fill or landed save
     bool m_loaded = true;
     Timer* m_buildAhead = nullptr;
 };

@@ -141,7 +141,7 @@ private slots:
         WindowFixture f;
         FakePrinter printer;
         f.window.contentBox(1)->setText("gespeichert");
-        f.window.contentBox(1)->editor()->moveCursor(QTextCursor::End);
+        f.window.contentBox(1)->editor()->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
         QTest::keyClick(f.window.contentBox(1)->editor(), Qt::Key_Return);
         QTest::keyClicks(f.window.contentBox(1)->editor(), "neu");
         QVERIFY(!Print::print(f.ctx, printer, 1));

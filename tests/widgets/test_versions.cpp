@@ -9,9 +9,10 @@
 #include "ui/TrayMenu.h"
 #include "ui/VersionsWindow.h"
 
+#include <QPlainTextEdit>
+
 #include <QComboBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -76,7 +77,7 @@ private slots:
         a.store.addVersion(key, version, QDateTime::currentDateTimeUtc().addDays(-1));
         QVERIFY(a.startShown());
         ContentBox* box = a.app.window().contentBox(card);
-        box->editor()->moveCursor(QTextCursor::End);
+        box->editor()->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
         QTest::keyClicks(box->editor(), typed);
         const QString replaced = box->text();
         if (outsideChange)
@@ -154,8 +155,8 @@ private slots:
         a.store.set("Pindel1", "alt");
         a.store.addVersion("Pindel1", "früher\nzwei\nZeilen", QDateTime::currentDateTimeUtc());
         QVERIFY(a.startShown());
-        QPlainTextEdit* editor = a.app.window().contentBox(0)->editor();
-        editor->moveCursor(QTextCursor::End);
+        NoteEditor* editor = a.app.window().contentBox(0)->editor();
+        editor->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
         QTest::keyClicks(editor, "abc");
         QTest::mouseClick(openedWithCtrlH(a, 0)->restoreButton(), Qt::LeftButton);
         QCOMPARE(a.app.window().contentBox(0)->text(), QString("früher\nzwei\nZeilen"));

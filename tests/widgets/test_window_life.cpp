@@ -223,7 +223,7 @@ private slots:
         f.store.set("Pindel1", "aus dem Speicher");
         Restore::restore(f.ctx);
         QCOMPARE(f.window.contentBox(0)->text(), QString("ungespeichert"));
-        QVERIFY(f.window.contentBox(0)->editor()->document()->isUndoAvailable());
+        QVERIFY(f.window.contentBox(0)->editor()->isUndoAvailable());
     }
 
     void resizeFollowsTheWindow_data()
