@@ -32,6 +32,7 @@ void tellUser(const QString& message)
 int main(int argc, char* argv[])
 {
     ProcessSetup::makeNewFilesPrivate();
+    ProcessSetup::returnLargeBlocksWhenFreed();
     // Switching starting at login needs no display: no window, no tray.
     if (AutostartCommand::isRequested(argc, argv)) {
         QCoreApplication command(argc, argv);

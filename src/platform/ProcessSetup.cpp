@@ -7,6 +7,9 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/stat.h>
@@ -21,6 +24,17 @@ void makeNewFilesPrivate()
     // A file size limit (ulimit -f) must refuse a write like a full disk
     // does, not end the program in the middle of it.
     ::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+void returnLargeBlocksWhenFreed()
+{
+#ifdef __GLIBC__
+    // glibc would raise its threshold for separately mapped blocks to the
+    // largest block freed (up to 32 MB) and keep later ones of that size in
+    // its heap after they are freed: each save of a 10 MB note would leave
+    // tens of megabytes behind. A fixed threshold keeps them mapped apart.
+    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
 #endif
 }
 

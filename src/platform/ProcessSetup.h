@@ -11,6 +11,11 @@ namespace ProcessSetup {
 // write beyond the file size limit fails instead of ending the program.
 void makeNewFilesPrivate();
 
+// Blocks of a megabyte and more (the copies a save of a long note takes) go
+// back to the system once freed, so that what the process holds follows
+// what it uses.
+void returnLargeBlocksWhenFreed();
+
 // Names, icon and quit behaviour: closing the window never ends the program.
 void describeApplication(QApplication& app);
 
