@@ -1,6 +1,7 @@
 #include "ui/NoteEditor.h"
 
 #include "platform/PlatformLineBreak.h"
+#include "ui/NoteEditorAccessible.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>
@@ -27,6 +28,7 @@ constexpr int kNotPlainKeys[] = {kCtrl + 'D', kCtrl + 'L', kCtrlShift + 'L', kCt
 
 NoteEditor::NoteEditor(QWidget* parent) : QsciScintillaBase(parent)
 {
+    NoteEditorAccessible::install();
     // A document without style bytes: one byte kept per byte of text. Its
     // handle comes back as a long, which holds a pointer only where longs
     // are as wide (not on 64-bit Windows: there the text keeps its styles).
