@@ -20,7 +20,7 @@ case "${1:-}" in
                cups printer-driver-cups-pdf poppler-utils
                binutils-mingw-w64-x86-64 desktop-file-utils appstream clang libclang-rt-14-dev
                lintian appstream-compose libglib2.0-bin man-db
-               dbus at-spi2-core python3-pyatspi xfce4-panel weston xxd libfaketime)
+               dbus at-spi2-core python3-pyatspi xfce4-panel weston xxd libfaketime qt6-base-private-dev)
     ;;
 esac
 

@@ -1,6 +1,7 @@
 #include "ui/NoteEditor.h"
 
 #include "platform/PlatformLineBreak.h"
+#include "ui/NoteEditorAccessible.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>
@@ -27,6 +28,7 @@ constexpr int kNotPlainKeys[] = {kCtrl + 'D', kCtrl + 'L', kCtrlShift + 'L', kCt
 
 NoteEditor::NoteEditor(QWidget* parent) : QsciScintillaBase(parent)
 {
+    NoteEditorAccessible::install();
     // A document without style bytes: one byte kept per byte of text. Its
     // handle comes back as a long, which holds a pointer only where longs
     // are as wide (not on 64-bit Windows: there the text keeps its styles).
@@ -135,15 +137,19 @@ bool NoteEditor::focusNextPrevChild(bool next)
     return QWidget::focusNextPrevChild(next);
 }
 
-void NoteEditor::beforeChange(qsizetype position, int type, const char* text, qsizetype length)
+void NoteEditor::beforeChange(qsizetype position, int type, const char*, qsizetype length)
 {
     if (m_filling || !(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)))
         return;
     m_editPending = true;
     if (QAccessible::isActive()) {
+        readPendingInsert();
         Change change{unitsBefore(position), {}, {}};
         if (type & SC_MOD_BEFOREINSERT) {
-            change.inserted = QString::fromUtf8(text, length);
+            // The engine passes no text before it goes in: it is read once
+            // it is in, before the next change or when told.
+            change.insertAt = position;
+            change.insertBytes = length;
         } else {
             const auto* bytes = static_cast<const char*>(reinterpret_cast<void*>(
                 SendScintilla(SCI_GETRANGEPOINTER, Word(position), long(length))));
@@ -167,6 +173,7 @@ void NoteEditor::tellEdits()
     if (!m_editPending)
         return;
     m_editPending = false;
+    readPendingInsert();
     std::vector<Change> changes;
     changes.swap(m_changes);
     for (const Change& change : changes) {
@@ -179,7 +186,20 @@ void NoteEditor::tellEdits()
             QAccessible::updateAccessibility(&inserted);
         }
     }
+    afterUpdate(SC_UPDATE_SELECTION);
     emit edited();
+}
+
+void NoteEditor::readPendingInsert()
+{
+    if (m_changes.empty() || m_changes.back().insertAt < 0)
+        return;
+    Change& change = m_changes.back();
+    QByteArray bytes(change.insertBytes + 1, Qt::Uninitialized);
+    const long from = long(change.insertAt);
+    SendScintilla(SCI_GETTEXTRANGE, from, from + long(change.insertBytes), bytes.data());
+    change.inserted = QString::fromUtf8(bytes.constData(), change.insertBytes);
+    change.insertAt = -1;
 }
 
 bool NoteEditor::event(QEvent* event)
@@ -198,7 +218,9 @@ bool NoteEditor::viewportEvent(QEvent* event)
 
 void NoteEditor::afterUpdate(int updated)
 {
-    if (!(updated & SC_UPDATE_SELECTION) || !QAccessible::isActive())
+    // Typing moves the cursor with the text, telling only of the content;
+    // a cursor moved by an edit is told after the edit (tellEdits).
+    if (!(updated & (SC_UPDATE_SELECTION | SC_UPDATE_CONTENT)) || !QAccessible::isActive() || m_editPending)
         return;
     const qsizetype cursor = cursorPosition();
     if (cursor == m_toldCursor)

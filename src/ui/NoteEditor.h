@@ -92,6 +92,7 @@ private:
     void takeLookOfPlainBox();
     void beforeChange(qsizetype position, int type, const char* text, qsizetype length);
     void afterUpdate(int updated);
+    void readPendingInsert();
 
     bool m_filling = false;
     bool m_editPending = false;
@@ -103,6 +104,9 @@ private:
         qsizetype offset;
         QString removed;
         QString inserted;
+        // Where the bytes of an insertion not read yet are.
+        qsizetype insertAt = -1;
+        qsizetype insertBytes = 0;
     };
     std::vector<Change> m_changes;
     qsizetype m_toldCursor = -1;
