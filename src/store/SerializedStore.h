@@ -20,24 +20,24 @@
 // another program's change the user did not edit) or a plain value.
 struct StoreWrite
 {
-    QString key;
-    QString value;
+    QString key = {};
+    QString value = {};
     bool isNote = false;
     bool userEdited = false;
     // A note may come as UTF-8 bytes instead, converted on the worker: a
     // long note's bytes are quicker to take from its box than its text.
-    QByteArray utf8;
+    QByteArray utf8 = {};
     bool asUtf8 = false;
 
     static StoreWrite note(QString key, QString text, bool userEdited)
     {
-        return {std::move(key), std::move(text), true, userEdited};
+        return {.key = std::move(key), .value = std::move(text), .isNote = true, .userEdited = userEdited};
     }
     static StoreWrite noteInUtf8(QString key, QByteArray utf8, bool userEdited)
     {
-        return {std::move(key), {}, true, userEdited, std::move(utf8), true};
+        return {.key = std::move(key), .isNote = true, .userEdited = userEdited, .utf8 = std::move(utf8), .asUtf8 = true};
     }
-    static StoreWrite plain(QString key, QString value) { return {std::move(key), std::move(value)}; }
+    static StoreWrite plain(QString key, QString value) { return {.key = std::move(key), .value = std::move(value)}; }
 };
 
 // How a save went: the first refused write (the writes after it did not run)

@@ -15,21 +15,19 @@ QList<ContentBox*>& fillTurns()
     static QList<ContentBox*> boxes;
     return boxes;
 }
-// The length of text in UTF-8, as QString::toUtf8 writes it (a lone
-// surrogate becomes a replacement character of three bytes).
+// The length of text in UTF-8, as QString::toUtf8 writes it: one byte per
+// unit, one more from U+0080 and another from U+0800, and a surrogate pair
+// four bytes, not six (a lone surrogate becomes a replacement character of
+// three). Branch-free, so that a 10 MB note is measured in a millisecond.
 qsizetype utf8Length(QStringView text)
 {
-    qsizetype bytes = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80)
-            bytes += 1;
-        else if (c < 0x800)
-            bytes += 2;
-        else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            bytes += 4, ++i;
-        else
-            bytes += 3;
+    const char16_t* units = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype bytes = n;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = units[i];
+        const bool pair = c >= 0xd800 && c < 0xdc00 && i + 1 < n && units[i + 1] >= 0xdc00 && units[i + 1] < 0xe000;
+        bytes += qsizetype(c >= 0x80) + qsizetype(c >= 0x800) - 2 * qsizetype(pair);
     }
     return bytes;
 }
@@ -55,14 +53,15 @@ QWidget* ContentBox::createEditor()
     return e;
 }
 
-void ContentBox::startFill(NoteEditor* e)
+void ContentBox::startFill(NoteEditor*)
 {
     m_fillFailed = false;
     m_filledTo = 0;
     m_fillPending = true;
-    e->beginFill(utf8Length(m_text));
-    // A long note goes into a hidden box a piece per turn; a box on screen
-    // shows the whole note at once.
+    m_fillBegun = false;
+    // A long note goes into a hidden box a piece per turn, the room for it
+    // made in a turn of its own; a box on screen shows the whole note at
+    // once.
     if (m_text.size() > fillPieceChars && !isVisible()) {
         showLoadedState();
         waitForFillTurn();
@@ -96,7 +95,7 @@ void ContentBox::leaveFillTurns()
 
 void ContentBox::fillPiece()
 {
-    fillUpTo(m_filledTo + fillPieceChars);
+    fillUpTo(m_fillBegun ? m_filledTo + fillPieceChars : 0);
 }
 
 void ContentBox::finishFill()
@@ -109,6 +108,12 @@ void ContentBox::fillUpTo(qsizetype end)
     NoteEditor* e = noteEditor();
     if (!m_fillPending || !e)
         return;
+    if (!m_fillBegun) {
+        // Room for the whole note at once: growing piece by piece would copy
+        // it each time. One byte more, as the engine keeps a gap.
+        e->beginFill(utf8Length(m_text) + 1);
+        m_fillBegun = true;
+    }
     end = std::min(end, m_text.size());
     // Never half a surrogate pair, nor half a CRLF.
     if (end < m_text.size() && end > 0 &&

@@ -57,8 +57,8 @@ public:
     // which are quicker to take than to convert: the store converts them.
     struct Snapshot
     {
-        QString text;
-        QByteArray utf8;
+        QString text = {};
+        QByteArray utf8 = {};
         bool asUtf8 = false;
         quint64 revision = 0;
         quint64 fill = 0;
@@ -110,6 +110,7 @@ private:
     QString m_text;
     bool m_fillPending = false; // part of m_text is still to go into the editor
     bool m_fillFailed = false;  // the engine could not take all of it
+    bool m_fillBegun = false;   // the engine was emptied and has room for it
     qsizetype m_filledTo = 0;   // how much of m_text it holds meanwhile
     Timer* m_nextPiece = nullptr;
     // Every edit raises the revision; a landed save records the revision it
