@@ -127,8 +127,6 @@ SaveResult SerializedStore::run(std::vector<StoreWrite>& writes)
         steps.push_back([this, &result, &write = writes[i], i] {
             forgetReadAhead(write.key);
             if (write.isNote) {
-                if (!write.value.isEmpty())
-                    write.value = QString(write.value.constData(), write.value.size());
                 result.outcomes[i] = m_inner.saveNote(write.key, write.value, write.userEdited);
             } else {
                 m_inner.write(write.key, write.value);

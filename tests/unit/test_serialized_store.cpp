@@ -27,7 +27,7 @@ protected:
         const QString value = inner.read(key, missing);
         return value == missing ? std::nullopt : std::optional<QString>(value);
     }
-    void put(const QString& key, const QString& value) override
+    void put(const QString& key, const QString& value, const TextFingerprint&) override
     {
         entered.set_value();
         gate.wait();
