@@ -88,6 +88,9 @@ protected:
     }
     // What a save compares with; not one of the program's own reads.
     virtual std::optional<TextFingerprint> peek(const QString& key) { return TextFingerprint::of(fetch(key)); }
+    // Whether the store holds exactly text under key; not one of the
+    // program's own reads.
+    virtual bool holds(const QString& key, const QString& text) { return fetch(key) == text; }
     // print is value's fingerprint, made once for the store and for what is
     // remembered.
     virtual void put(const QString& key, const QString& value, const TextFingerprint& print) = 0;

@@ -476,7 +476,7 @@ std::optional<TextFingerprint> SqliteStore::peek(const QString& key)
     return print;
 }
 
-std::optional<QString> SqliteStore::selectValue(const QString& key)
+template <typename Take> auto SqliteStore::withStoredBytes(const QString& key, Take take)
 {
     const QByteArray keyUtf8 = key.toUtf8();
     SqliteStatement::Use use(m_select);
@@ -485,7 +485,7 @@ std::optional<QString> SqliteStore::selectValue(const QString& key)
     m_select.bindText(3, keyUtf8);
     const int rc = sqlite3_step(m_select.get());
     if (rc == SQLITE_DONE)
-        return std::nullopt;
+        return take(std::optional<QUtf8StringView>());
     if (rc != SQLITE_ROW)
         refuse(QStringLiteral("Lesen"), key, rc);
     if (sqlite3_column_type(m_select.get(), 0) == SQLITE_NULL)
@@ -493,7 +493,25 @@ std::optional<QString> SqliteStore::selectValue(const QString& key)
     // Text with its byte length, so embedded NULs survive; a number or a blob
     // written by another tool reads as its text form.
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_select.get(), 0));
-    return QString::fromUtf8(text, sqlite3_column_bytes(m_select.get(), 0));
+    return take(std::optional<QUtf8StringView>(QUtf8StringView(text, sqlite3_column_bytes(m_select.get(), 0))));
+}
+
+std::optional<QString> SqliteStore::selectValue(const QString& key)
+{
+    return withStoredBytes(key, [](std::optional<QUtf8StringView> bytes) -> std::optional<QString> {
+        if (!bytes)
+            return std::nullopt;
+        return QString::fromUtf8(bytes->data(), bytes->size());
+    });
+}
+
+bool SqliteStore::holds(const QString& key, const QString& text)
+{
+    // Compared as it is decoded: a whole note's copy in fresh memory would
+    // cost more than the comparison.
+    return openForReading(key) && withStoredBytes(key, [&](std::optional<QUtf8StringView> bytes) {
+               return bytes && QAnyStringView::equal(*bytes, text);
+           });
 }
 
 void SqliteStore::keepCopyBeforeOverwrite(const QString& key)

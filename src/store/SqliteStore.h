@@ -64,6 +64,7 @@ protected:
     std::optional<QString> fetch(const QString& key) override;
     std::optional<TextFingerprint> fetchedPrint(const QString& key, const std::optional<QString>& fetched) override;
     std::optional<TextFingerprint> peek(const QString& key) override;
+    bool holds(const QString& key, const QString& text) override;
     void put(const QString& key, const QString& value, const TextFingerprint& print) override;
     void keepCopyBeforeOverwrite(const QString& key) override;
 
@@ -87,6 +88,9 @@ private:
     void notice(const QString& text) const;
     QString failure(const QString& what, const QString& key, const QString& cause) const;
     void forgetKnownValuesIfChangedElsewhere();
+    // Runs take on the stored value's UTF-8 bytes, or on nothing when the
+    // key is missing; the bytes are valid during take only.
+    template <typename Take> auto withStoredBytes(const QString& key, Take take);
     std::optional<QString> selectValue(const QString& key);
     void upsert(const QString& key, const QString& value);
     template <typename Work> void inTransaction(const QString& key, Work work);

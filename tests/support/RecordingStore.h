@@ -36,6 +36,7 @@ public:
 protected:
     std::optional<QString> fetch(const QString& key) override;
     std::optional<TextFingerprint> peek(const QString& key) override;
+    bool holds(const QString& key, const QString& text) override { return lookUp(key) == text; }
     void put(const QString& key, const QString& value, const TextFingerprint& print) override;
     void keepCopyBeforeOverwrite(const QString& key) override;
 
