@@ -10,9 +10,9 @@ QString NoteStore::foldKey(const QString& key)
     return folded;
 }
 
-void NoteStore::see(const QString& key, const std::optional<QString>& value)
+void NoteStore::see(const QString& key, const std::optional<TextFingerprint>& print)
 {
-    m_seen.insert(foldKey(key), {key, value});
+    m_seen.insert(foldKey(key), {key, print});
 }
 
 QString NoteStore::read(const QString& key, const QString& defaultValue)
@@ -23,28 +23,38 @@ QString NoteStore::read(const QString& key, const QString& defaultValue)
 std::optional<QString> NoteStore::readIfPresent(const QString& key)
 {
     std::optional<QString> value = fetch(key);
-    see(key, value);
+    see(key, fetchedPrint(key, value));
     return value;
 }
 
 void NoteStore::write(const QString& key, const QString& value)
 {
-    put(key, value);
-    see(key, value);
+    write(key, value, TextFingerprint(value));
+}
+
+void NoteStore::write(const QString& key, const QString& value, const TextFingerprint& print)
+{
+    put(key, value, print);
+    see(key, print);
 }
 
 NoteSaveOutcome NoteStore::saveNote(const QString& key, const QString& text, bool userEdited)
 {
     const auto last = m_seen.constFind(foldKey(key));
-    const std::optional<QString> lastKnown = last == m_seen.cend() ? std::nullopt : last->second;
-    const std::optional<QString> now = peek(key);
-    if (now == lastKnown || now == text) {
-        write(key, text);
+    const std::optional<TextFingerprint> lastKnown = last == m_seen.cend() ? std::nullopt : last->second;
+    const std::optional<TextFingerprint> now = peek(key);
+    // A long note saved unchanged (each close saves every note) is compared
+    // with the stored text, which costs a fraction of its digest.
+    if (now && now == lastKnown && now->isLong() && now->length() == text.size() && holds(key, text))
+        return NoteSaveOutcome::Written;
+    const TextFingerprint print(text);
+    if (now == lastKnown || now == print) {
+        write(key, text, print);
         return NoteSaveOutcome::Written;
     }
     if (!userEdited)
         return NoteSaveOutcome::KeptOutsideChange;
     keepCopyBeforeOverwrite(key);
-    write(key, text);
+    write(key, text, print);
     return NoteSaveOutcome::WonOverOutsideChange;
 }

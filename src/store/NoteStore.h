@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/StepFailure.h"
+#include "core/TextFingerprint.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -40,8 +41,9 @@ struct NoteVersion
 // written. Every operation runs synchronously and throws StoreError when the
 // store refuses it.
 //
-// The store remembers what this program last read or wrote under each key.
-// A note's save compares that with what the store holds now: a note another
+// The store remembers what this program last read or wrote under each key
+// (a long note as its fingerprint, never a second copy of its text). A
+// note's save compares that with what the store holds now: a note another
 // program (the sqlite3 tool, a second copy, a sync tool) changed meanwhile is
 // never reverted to an older text the user did not touch.
 class NoteStore
@@ -78,20 +80,32 @@ public:
 protected:
     // The stored text, or nothing when the key does not exist.
     virtual std::optional<QString> fetch(const QString& key) = 0;
+    // The fingerprint of what fetch(key) has just returned.
+    virtual std::optional<TextFingerprint> fetchedPrint(const QString& key, const std::optional<QString>& fetched)
+    {
+        Q_UNUSED(key);
+        return TextFingerprint::of(fetched);
+    }
     // What a save compares with; not one of the program's own reads.
-    virtual std::optional<QString> peek(const QString& key) { return fetch(key); }
-    virtual void put(const QString& key, const QString& value) = 0;
+    virtual std::optional<TextFingerprint> peek(const QString& key) { return TextFingerprint::of(fetch(key)); }
+    // Whether the store holds exactly text under key; not one of the
+    // program's own reads.
+    virtual bool holds(const QString& key, const QString& text) { return fetch(key) == text; }
+    // print is value's fingerprint, made once for the store and for what is
+    // remembered.
+    virtual void put(const QString& key, const QString& value, const TextFingerprint& print) = 0;
     // Keeps the store as it is now, before a change of another program is
     // written over.
     virtual void keepCopyBeforeOverwrite(const QString& key) = 0;
 
     // What this program last read or wrote, by folded key: the key as spelt
-    // then, and its value (nothing when it was missing).
-    using Seen = QHash<QString, std::pair<QString, std::optional<QString>>>;
+    // then, and its value's fingerprint (nothing when it was missing).
+    using Seen = QHash<QString, std::pair<QString, std::optional<TextFingerprint>>>;
     const Seen& seen() const { return m_seen; }
+    void see(const QString& key, const std::optional<TextFingerprint>& print);
 
 private:
-    void see(const QString& key, const std::optional<QString>& value);
+    void write(const QString& key, const QString& value, const TextFingerprint& print);
 
     Seen m_seen;
 };

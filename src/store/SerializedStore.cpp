@@ -127,12 +127,13 @@ SaveResult SerializedStore::run(std::vector<StoreWrite>& writes)
         steps.push_back([this, &result, &write = writes[i], i] {
             forgetReadAhead(write.key);
             if (write.isNote) {
+                // A note handed over as its bytes becomes text here, off
+                // the window's thread.
                 if (write.asUtf8) {
                     write.value = QString::fromUtf8(write.utf8);
                     write.utf8 = QByteArray();
                     write.asUtf8 = false;
-                } else if (!write.value.isEmpty())
-                    write.value = QString(write.value.constData(), write.value.size());
+                }
                 result.outcomes[i] = m_inner.saveNote(write.key, write.value, write.userEdited);
             } else {
                 m_inner.write(write.key, write.value);

@@ -83,11 +83,10 @@ public:
     void dropReadAhead();
 
     // Runs the writes in order and stops at the first that fails, like a
-    // handler that stops at its first failing step. What the store keeps of
-    // a note (to tell another program's change from its own) is its own
-    // copy, made on the worker, never the caller's text: the note box
-    // holding the only reference can take the next key without copying the
-    // whole note.
+    // handler that stops at its first failing step. Once a write has landed
+    // the store holds no reference to a long note's text (it remembers its
+    // fingerprint), so the note box holding the only reference can take the
+    // next key without copying the whole note.
     SaveResult save(std::vector<StoreWrite> writes);
     // The same after everything queued before it; done runs on context's
     // thread afterwards, unless context is gone by then.

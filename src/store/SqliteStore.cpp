@@ -108,6 +108,7 @@ bool SqliteStore::noticeFileChangedUnderUs()
     case StoreFileWatch::Change::None:
         return false;
     case StoreFileWatch::Change::Gone:
+        takeLongValuesOutOfGoneFile();
         closeConnection();
         m_vanished = true;
         return true;
@@ -281,6 +282,24 @@ bool SqliteStore::setUp(QString* error)
     return true;
 }
 
+void SqliteStore::takeLongValuesOutOfGoneFile()
+{
+    // Of a long value only its fingerprint is remembered. The connection
+    // still reaches the deleted file: what it holds there is carried into
+    // the new file when it is what this program last read or wrote.
+    for (const auto& [key, print] : seen()) {
+        if (!print || !print->isLong() || !m_db.isOpen())
+            continue;
+        try {
+            const std::optional<QString> text = selectValue(key);
+            if (text && print->matches(*text))
+                m_fromGoneFile.insert(foldKey(key), *text);
+        } catch (const StoreError&) {
+            // Not carried: see recreateFromWhatWasSeen.
+        }
+    }
+}
+
 bool SqliteStore::recreateFromWhatWasSeen(QString* error)
 {
     if (!PrivateFiles::ensureFolder(QFileInfo(m_path).absolutePath(), error) ||
@@ -292,9 +311,17 @@ bool SqliteStore::recreateFromWhatWasSeen(QString* error)
     if (!setUp(error))
         return false;
     std::vector<StoreRecovery::Row> rows;
-    for (const auto& [key, value] : seen()) {
-        if (value)
-            rows.push_back({m_application, m_section, key.toUtf8(), value->toUtf8()});
+    QStringList notCarried;
+    for (const auto& [key, print] : seen()) {
+        if (!print)
+            continue;
+        if (!print->isLong()) {
+            rows.push_back({m_application, m_section, key.toUtf8(), print->shortText().toUtf8()});
+        } else if (const auto text = m_fromGoneFile.constFind(foldKey(key)); text != m_fromGoneFile.cend()) {
+            rows.push_back({m_application, m_section, key.toUtf8(), text->toUtf8()});
+        } else {
+            notCarried << key;
+        }
     }
     const int carried = StoreRecovery::carryInto(m_db.get(), rows, error);
     if (carried < 0) {
@@ -303,9 +330,21 @@ bool SqliteStore::recreateFromWhatWasSeen(QString* error)
     }
     carryOwnWritesIn();
     m_vanished = false;
-    notice(QStringLiteral("Die Notizdatei %1 war verschwunden. Sie wurde mit den Notizen, Überschriften und "
-                          "der Fenstergröße aus dem laufenden Pindel neu angelegt.")
-               .arg(QDir::toNativeSeparators(m_path)));
+    m_fromGoneFile.clear();
+    // Missing now by this program's doing: the next save writes what the
+    // window holds, and reads fail until then instead of emptying the card.
+    for (const QString& key : std::as_const(notCarried)) {
+        see(key, std::nullopt);
+        m_notCarried.insert(foldKey(key));
+    }
+    QString told = QStringLiteral("Die Notizdatei %1 war verschwunden. Sie wurde mit den Notizen, Überschriften "
+                                  "und der Fenstergröße aus dem laufenden Pindel neu angelegt.")
+                       .arg(QDir::toNativeSeparators(m_path));
+    if (!notCarried.isEmpty())
+        told += QStringLiteral(" %1 konnte nicht übernommen werden und wird beim nächsten Speichern aus dem "
+                               "Fenster geschrieben.")
+                    .arg(notCarried.join(QStringLiteral(", ")));
+    notice(told);
     return true;
 }
 
@@ -378,25 +417,66 @@ void SqliteStore::forgetKnownValuesIfChangedElsewhere()
     }
 }
 
-std::optional<QString> SqliteStore::fetch(const QString& key)
+bool SqliteStore::openForReading(const QString& key)
 {
     QString error;
     if (!ensureOpen(false, &error)) {
         if (error.isEmpty())
-            return std::nullopt; // no store yet: every key is missing
+            return false;
         throw StoreError(failure(QStringLiteral("Lesen"), key, error));
     }
     forgetKnownValuesIfChangedElsewhere();
-    // Nobody has written since this value was last read or written here, so
-    // it is still what the file holds. Decoding three large notes again on
-    // every show of the window was most of the time it took to bring it back.
-    if (const auto known = m_known.constFind(foldKey(key)); known != m_known.cend())
-        return *known;
-
-    return selectValue(key);
+    return true;
 }
 
-std::optional<QString> SqliteStore::selectValue(const QString& key)
+std::optional<QString> SqliteStore::fetch(const QString& key)
+{
+    if (!openForReading(key))
+        return std::nullopt; // no store yet: every key is missing
+    // Nobody has written since this value was last read or written here, so
+    // it is still what the file holds.
+    const QString folded = foldKey(key);
+    const auto known = m_known.constFind(folded);
+    if (known != m_known.cend() && !known->isLong())
+        return known->shortText();
+
+    std::optional<QString> value = selectValue(key);
+    if (m_notCarried.contains(folded)) {
+        if (!value)
+            throw StoreError(failure(QStringLiteral("Lesen"), key,
+                                     QStringLiteral("die Notizdatei war verschwunden und wurde ohne diese Notiz "
+                                                    "neu angelegt; sie wird beim nächsten Speichern aus dem "
+                                                    "Fenster geschrieben")));
+        m_notCarried.remove(folded); // written again meanwhile, by another program
+    }
+    // A long note known already is what was read: its digest is not made again.
+    if (value && known == m_known.cend())
+        m_known.insert(folded, TextFingerprint(*value));
+    return value;
+}
+
+std::optional<TextFingerprint> SqliteStore::fetchedPrint(const QString& key, const std::optional<QString>& fetched)
+{
+    // fetch() has just learnt or confirmed what the key holds.
+    if (const auto known = m_known.constFind(foldKey(key)); fetched && known != m_known.cend())
+        return *known;
+    return NoteStore::fetchedPrint(key, fetched);
+}
+
+std::optional<TextFingerprint> SqliteStore::peek(const QString& key)
+{
+    if (!openForReading(key))
+        return std::nullopt;
+    const QString folded = foldKey(key);
+    if (const auto known = m_known.constFind(folded); known != m_known.cend())
+        return *known;
+    std::optional<TextFingerprint> print = TextFingerprint::of(selectValue(key));
+    if (print)
+        m_known.insert(folded, *print);
+    return print;
+}
+
+template <typename Take> auto SqliteStore::withStoredBytes(const QString& key, Take take)
 {
     const QByteArray keyUtf8 = key.toUtf8();
     SqliteStatement::Use use(m_select);
@@ -405,7 +485,7 @@ std::optional<QString> SqliteStore::selectValue(const QString& key)
     m_select.bindText(3, keyUtf8);
     const int rc = sqlite3_step(m_select.get());
     if (rc == SQLITE_DONE)
-        return std::nullopt;
+        return take(std::optional<QUtf8StringView>());
     if (rc != SQLITE_ROW)
         refuse(QStringLiteral("Lesen"), key, rc);
     if (sqlite3_column_type(m_select.get(), 0) == SQLITE_NULL)
@@ -413,9 +493,25 @@ std::optional<QString> SqliteStore::selectValue(const QString& key)
     // Text with its byte length, so embedded NULs survive; a number or a blob
     // written by another tool reads as its text form.
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_select.get(), 0));
-    QString value = QString::fromUtf8(text, sqlite3_column_bytes(m_select.get(), 0));
-    m_known.insert(foldKey(key), value);
-    return value;
+    return take(std::optional<QUtf8StringView>(QUtf8StringView(text, sqlite3_column_bytes(m_select.get(), 0))));
+}
+
+std::optional<QString> SqliteStore::selectValue(const QString& key)
+{
+    return withStoredBytes(key, [](std::optional<QUtf8StringView> bytes) -> std::optional<QString> {
+        if (!bytes)
+            return std::nullopt;
+        return QString::fromUtf8(bytes->data(), bytes->size());
+    });
+}
+
+bool SqliteStore::holds(const QString& key, const QString& text)
+{
+    // Compared as it is decoded: a whole note's copy in fresh memory would
+    // cost more than the comparison.
+    return openForReading(key) && withStoredBytes(key, [&](std::optional<QUtf8StringView> bytes) {
+               return bytes && QAnyStringView::equal(*bytes, text);
+           });
 }
 
 void SqliteStore::keepCopyBeforeOverwrite(const QString& key)
@@ -492,7 +588,8 @@ std::optional<QString> SqliteStore::keepWhatIsReplaced(const QString& key, const
     // this save replaces.
     forgetKnownValuesIfChangedElsewhere();
     const auto known = m_known.constFind(foldKey(key));
-    const std::optional<QString> before = known != m_known.cend() ? *known : selectValue(key);
+    const std::optional<QString> before =
+        known != m_known.cend() && !known->isLong() ? known->shortText() : selectValue(key);
     QString error;
     m_db.exec("SAVEPOINT history");
     if (m_history.keepReplaced(m_db.get(), key, before, value, forced, m_clock(), &error)) {
@@ -524,7 +621,8 @@ void SqliteStore::rescueReplaced(const QString& key, const QString& text)
 {
     const QString folded = foldKey(key);
     // A save tried again after a failure replaces the same text: one file.
-    if (const auto done = m_rescuedReplaced.constFind(folded); done != m_rescuedReplaced.cend() && *done == text)
+    if (const auto done = m_rescuedReplaced.constFind(folded);
+        done != m_rescuedReplaced.cend() && done->matches(text))
         return;
     QString error;
     const QString file = RescueFiles::write(RescueFiles::folders(QFileInfo(m_path).absolutePath()),
@@ -534,13 +632,13 @@ void SqliteStore::rescueReplaced(const QString& key, const QString& text)
                                  QStringLiteral("der ersetzte Text kann weder als frühere Fassung aufbewahrt "
                                                 "noch in eine Datei gerettet werden: %1")
                                      .arg(error)));
-    m_rescuedReplaced.insert(folded, text);
+    m_rescuedReplaced.insert(folded, TextFingerprint(text));
     notice(QStringLiteral("Der Text, den das Speichern von „%1“ ersetzt, kann nicht als frühere Fassung "
                           "aufbewahrt werden. Er wurde gerettet: %2")
                .arg(key, RescueFiles::describe({file})));
 }
 
-void SqliteStore::put(const QString& key, const QString& value)
+void SqliteStore::put(const QString& key, const QString& value, const TextFingerprint& print)
 {
     QString error;
     if (!ensureOpen(true, &error))
@@ -551,7 +649,7 @@ void SqliteStore::put(const QString& key, const QString& value)
     const bool forceVersion = m_forceVersionOf == folded;
     m_forceVersionOf.clear();
     const auto known = m_known.constFind(folded);
-    if (known != m_known.cend() && *known == value)
+    if (known != m_known.cend() && *known == print)
         return; // already on disk, and nobody else has written since
 
     if (!m_upsert.isPrepared() && !m_upsert.prepare(m_db.get(), kUpsert))
@@ -580,7 +678,8 @@ void SqliteStore::put(const QString& key, const QString& value)
     }
     ++m_diskWrites;
     m_backupPending = false;
-    m_known.insert(folded, value);
+    m_notCarried.remove(folded);
+    m_known.insert(folded, print);
 }
 
 std::vector<NoteVersion> SqliteStore::versions(const QString& key)

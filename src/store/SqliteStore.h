@@ -7,6 +7,7 @@
 #include "store/StoreFileWatch.h"
 
 #include <QHash>
+#include <QSet>
 #include <functional>
 
 // The note store in one SQLite database per user, in this table:
@@ -61,16 +62,22 @@ public:
 
 protected:
     std::optional<QString> fetch(const QString& key) override;
-    void put(const QString& key, const QString& value) override;
+    std::optional<TextFingerprint> fetchedPrint(const QString& key, const std::optional<QString>& fetched) override;
+    std::optional<TextFingerprint> peek(const QString& key) override;
+    bool holds(const QString& key, const QString& text) override;
+    void put(const QString& key, const QString& value, const TextFingerprint& print) override;
     void keepCopyBeforeOverwrite(const QString& key) override;
 
 private:
     bool ensureOpen(bool create, QString* error);
+    // False when there is no store yet (every key is missing).
+    bool openForReading(const QString& key);
     // True when the file changed under the open connection (then closed).
     bool noticeFileChangedUnderUs();
     void leaveRewrittenFile();
     bool takeRewrittenFile(QString* error, QString* told);
     void carryOwnWritesIn();
+    void takeLongValuesOutOfGoneFile();
     bool recreateFromWhatWasSeen(QString* error);
     bool openConnection(QString* error);
     bool setUp(QString* error);
@@ -81,6 +88,9 @@ private:
     void notice(const QString& text) const;
     QString failure(const QString& what, const QString& key, const QString& cause) const;
     void forgetKnownValuesIfChangedElsewhere();
+    // Runs take on the stored value's UTF-8 bytes, or on nothing when the
+    // key is missing; the bytes are valid during take only.
+    template <typename Take> auto withStoredBytes(const QString& key, Take take);
     std::optional<QString> selectValue(const QString& key);
     void upsert(const QString& key, const QString& value);
     template <typename Work> void inTransaction(const QString& key, Work work);
@@ -99,8 +109,10 @@ private:
     SqliteStatement m_upsert;
     SqliteStatement m_dataVersion;
     // What each key (folded to lower case) is known to hold on disk, valid
-    // while no other connection has committed (PRAGMA data_version).
-    QHash<QString, QString> m_known;
+    // while no other connection has committed (PRAGMA data_version). A long
+    // note is known by its fingerprint and read from disk when its text is
+    // needed, on the store's worker thread.
+    QHash<QString, TextFingerprint> m_known;
     qint64 m_knownVersion = -1;
     int m_diskWrites = 0;
     NoticeSink m_noticeSink;
@@ -111,7 +123,7 @@ private:
     QString m_forceVersionOf;
     bool m_historyFailureTold = false;
     // By key: the replaced text last rescued to a file.
-    QHash<QString, QString> m_rescuedReplaced;
+    QHash<QString, TextFingerprint> m_rescuedReplaced;
     bool m_historyTableMade = false; // by this connection, if it was missing
     // Whether the store as it was at start still waits to be copied to the
     // backup: decided when the file is first opened, done before the first
@@ -122,6 +134,13 @@ private:
     StoreFileWatch m_watch;
     bool m_wasOpened = false;
     bool m_vanished = false;
+    // Long values this program last read or wrote, by folded key, taken out
+    // of a file deleted under the connection, for the file made again.
+    QHash<QString, QString> m_fromGoneFile;
+    // Long values that could not be carried into the file made again: the
+    // window still holds them, and a read must not hand back a default in
+    // their place until they are written again.
+    QSet<QString> m_notCarried;
     // Rewritten in place under the connection: the log beside it is settled
     // before the file is opened again.
     bool m_rewritten = false;

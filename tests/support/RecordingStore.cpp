@@ -5,21 +5,27 @@ std::optional<QString> RecordingStore::fetch(const QString& key)
     log << QStringLiteral("read ") + key;
     if (m_refused.contains(key.toLower()))
         throw StoreError(QStringLiteral("refused read ") + key);
-    return peek(key);
+    return lookUp(key);
 }
 
-std::optional<QString> RecordingStore::peek(const QString& key)
+std::optional<TextFingerprint> RecordingStore::peek(const QString& key)
+{
+    return TextFingerprint::of(lookUp(key));
+}
+
+std::optional<QString> RecordingStore::lookUp(const QString& key) const
 {
     const auto it = m_values.constFind(key.toLower());
     return it == m_values.cend() ? std::nullopt : std::optional<QString>(*it);
 }
 
-void RecordingStore::put(const QString& key, const QString& value)
+void RecordingStore::put(const QString& key, const QString& value, const TextFingerprint&)
 {
     log << QStringLiteral("write ") + key;
     if (m_refused.contains(key.toLower()))
         throw StoreError(QStringLiteral("refused write ") + key);
-    m_values.insert(key.toLower(), value);
+    // A copy, as a disk holds one: never a reference to the caller's text.
+    m_values.insert(key.toLower(), value.isEmpty() ? value : QString(value.constData(), value.size()));
 }
 
 void RecordingStore::keepCopyBeforeOverwrite(const QString&)

@@ -35,11 +35,14 @@ public:
 
 protected:
     std::optional<QString> fetch(const QString& key) override;
-    std::optional<QString> peek(const QString& key) override;
-    void put(const QString& key, const QString& value) override;
+    std::optional<TextFingerprint> peek(const QString& key) override;
+    bool holds(const QString& key, const QString& text) override { return lookUp(key) == text; }
+    void put(const QString& key, const QString& value, const TextFingerprint& print) override;
     void keepCopyBeforeOverwrite(const QString& key) override;
 
 private:
+    std::optional<QString> lookUp(const QString& key) const;
+
     struct Kept
     {
         qint64 id;

@@ -2,6 +2,7 @@
 // out over time and under the cap, and how the history table lives in the
 // store file beside the settings, which stay as they are.
 #include "RawDb.h"
+#include "core/TextFingerprint.h"
 #include "core/VersionRules.h"
 #include "store/NoteHistory.h"
 #include "store/SqliteStore.h"
@@ -263,8 +264,17 @@ private slots:
         QCOMPARE(told.size(), 3);
     }
 
+    // A long note's replaced text is read from the file, as the store
+    // remembers only its fingerprint.
+    void keptOnRequestOnceAndOverAnOutsideChange_data()
+    {
+        QTest::addColumn<QString>("pad"); // put before the note's texts
+        QTest::newRow("short") << QString();
+        QTest::newRow("long") << QString(TextFingerprint::longText, QLatin1Char('.'));
+    }
     void keptOnRequestOnceAndOverAnOutsideChange()
     {
+        QFETCH(QString, pad);
         SqliteStore store(path());
         store.setNoticeSink([](const QString&) {});
         store.keepVersion("Pindel3", "getippt");
@@ -272,11 +282,13 @@ private slots:
         store.keepVersion("Pindel3", "");
         QCOMPARE(kept("Pindel3"), QStringList{"getippt"});
 
-        store.write("Pindel3", "meine Notiz");
-        store.write("Pindel3", "meine Notiz!"); // within five minutes: no version
-        QVERIFY(RawDb(path()).exec("UPDATE settings SET value = 'von außen' WHERE key = 'Pindel3'"));
-        QCOMPARE(store.saveNote("Pindel3", "meine Notiz!!", true), NoteSaveOutcome::WonOverOutsideChange);
-        QCOMPARE(kept("Pindel3"), (QStringList{"getippt", "von außen"}));
+        store.write("Pindel3", pad + "meine Notiz");
+        store.write("Pindel3", pad + "meine Notiz!"); // within five minutes: no version
+        RawDb(path()).put("Pindel3", pad + "von außen");
+        QCOMPARE(store.saveNote("Pindel3", pad + "meine Notiz!!", true), NoteSaveOutcome::WonOverOutsideChange);
+        QCOMPARE(kept("Pindel3"), (QStringList{"getippt", pad + "von außen"}));
+        store.write("Pindel3", ""); // a wipe keeps what it replaces
+        QCOMPARE(kept("Pindel3"), (QStringList{"getippt", pad + "von außen", pad + "meine Notiz!!"}));
     }
 
     void oldVersionsThinOutWhenANewOneIsKept()

@@ -1,10 +1,26 @@
 #include "RawDb.h"
+#include "core/TextFingerprint.h"
 #include "platform/StoreLocation.h"
 #include "store/SqliteStore.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+// Put before a value, it makes a long one, which the store remembers by its
+// fingerprint only.
+const QString kLong(TextFingerprint::longText, QLatin1Char('.'));
+
+void addShortAndLongRows()
+{
+    QTest::addColumn<QString>("pad");
+    QTest::newRow("short") << QString();
+    QTest::newRow("long") << kLong;
+}
+
+} // namespace
 
 class TestStore : public QObject
 {
@@ -18,6 +34,7 @@ private slots:
         QFile::remove(path());
         QFile::remove(path() + "-wal");
         QFile::remove(path() + "-shm");
+        QFile::remove(path() + ".bak");
     }
 
     void valuesComeBackExactly_data()
@@ -126,35 +143,118 @@ private slots:
         QCOMPARE(RawDb(path()).value("Pindel3"), std::optional<QByteArray>(big.toUtf8()));
     }
 
+    // Beyond the threshold a fingerprint stands for the text: equal exactly
+    // when the texts are, whichever buffer holds them.
+    void fingerprintsAreEqualExactlyWhenTheTextsAre_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("equal");
+        QTest::newRow("short, equal") << "Notiz"
+                                      << "Notiz" << true;
+        QTest::newRow("short, one letter") << "Notiz"
+                                           << "Notiy" << false;
+        QTest::newRow("at the threshold, last letter") << kLong << kLong.chopped(1) + 'x' << false;
+        QTest::newRow("long, equal") << kLong + "Ende" << kLong + "Ende" << true;
+        QTest::newRow("long, first letter") << 'x' + kLong << 'y' + kLong << false;
+        QTest::newRow("long, last letter") << kLong + "Ende" << kLong + "Endf" << false;
+        QTest::newRow("long, high byte of the last character")
+            << kLong + QChar(0x0041) << kLong + QChar(0x0141) << false;
+        QTest::newRow("long, one longer") << kLong + "E" << kLong + "EE" << false;
+    }
+    void fingerprintsAreEqualExactlyWhenTheTextsAre()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, equal);
+        const QString copyOfB(b.constData(), b.size());
+        QCOMPARE(TextFingerprint(a) == TextFingerprint(copyOfB), equal);
+        QCOMPARE(TextFingerprint(a).matches(copyOfB), equal);
+        QCOMPARE(TextFingerprint(a).isLong(), a.size() > TextFingerprint::longText);
+    }
+
+    void unchangedValuesSkipTheDiskUnlessChangedElsewhere_data() { addShortAndLongRows(); }
     void unchangedValuesSkipTheDiskUnlessChangedElsewhere()
     {
+        QFETCH(QString, pad);
         SqliteStore store(path());
-        store.write("Pindel3", "Notiz");
+        store.write("Pindel3", pad + "Notiz");
         QCOMPARE(store.diskWrites(), 1);
-        store.write("pindel3", "Notiz");
+        store.write("pindel3", pad + "Notiz");
         QCOMPARE(store.diskWrites(), 1);
+        store.write("pindel3", pad + "Notiy"); // as long, one letter changed
+        QCOMPARE(store.diskWrites(), 2);
         // Another program changes the key: the same value must be written again.
         RawDb other(path());
         QVERIFY(other.exec("UPDATE settings SET value='fremd' WHERE key='Pindel3'"));
-        store.write("Pindel3", "Notiz");
-        QCOMPARE(store.diskWrites(), 2);
-        QCOMPARE(QString::fromUtf8(other.value("Pindel3").value()), QString("Notiz"));
+        store.write("Pindel3", pad + "Notiy");
+        QCOMPARE(store.diskWrites(), 3);
+        QCOMPARE(QString::fromUtf8(other.value("Pindel3").value()), pad + "Notiy");
     }
 
     // Reads are answered from what this store last read or wrote until
-    // another program changes the file.
+    // another program changes the file; a long value is read from the file.
+    void readsSeeChangesMadeElsewhere_data() { addShortAndLongRows(); }
     void readsSeeChangesMadeElsewhere()
     {
+        QFETCH(QString, pad);
         SqliteStore store(path());
-        store.write("Pindel1", "eigene");
-        QCOMPARE(store.read("pindel1", "x"), QString("eigene"));
+        store.write("Pindel1", pad + "eigene");
+        QCOMPARE(store.read("pindel1", "x"), pad + "eigene");
         RawDb other(path());
-        QVERIFY(other.exec("UPDATE settings SET value='fremd' WHERE key='Pindel1'"));
-        QCOMPARE(store.read("Pindel1", "x"), QString("fremd"));
+        other.put("Pindel1", pad + "fremde");
+        QCOMPARE(store.read("Pindel1", "x"), pad + "fremde");
+        QCOMPARE(store.read("Pindel1", "x"), pad + "fremde");
         QVERIFY(other.exec("DELETE FROM settings WHERE key='Pindel1'"));
         QCOMPARE(store.read("Pindel1", "x"), QString("x"));
-        store.write("Pindel1", "wieder");
-        QCOMPARE(store.read("PINDEL1", "x"), QString("wieder"));
+        store.write("Pindel1", pad + "wieder");
+        QCOMPARE(store.read("PINDEL1", "x"), pad + "wieder");
+    }
+
+    // Another program changes a note between this program's read and its
+    // save: an unedited note is left as the other program wrote it, an
+    // edited one wins after the store was copied to the backup, and the same
+    // text from both is simply written.
+    void aNoteChangedElsewhereIsNeverRevertedUnlessEdited_data()
+    {
+        QTest::addColumn<QString>("pad");
+        QTest::addColumn<QString>("outside");
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("stored");
+        for (const QString& pad : {QString(), kLong}) {
+            const QByteArray size = pad.isEmpty() ? "short, " : "long, ";
+            QTest::newRow(size + "unchanged, not edited")
+                << pad << QString() << false << int(NoteSaveOutcome::Written) << "Im Feld";
+            QTest::newRow(size + "changed, not edited")
+                << pad << "Fremdes" << false << int(NoteSaveOutcome::KeptOutsideChange) << "Fremdes";
+            QTest::newRow(size + "changed, edited")
+                << pad << "Fremdes" << true << int(NoteSaveOutcome::WonOverOutsideChange) << "Im Feld";
+            QTest::newRow(size + "changed to the same text")
+                << pad << "Im Feld" << false << int(NoteSaveOutcome::Written) << "Im Feld";
+        }
+    }
+    void aNoteChangedElsewhereIsNeverRevertedUnlessEdited()
+    {
+        QFETCH(QString, pad);
+        QFETCH(QString, outside);
+        QFETCH(bool, edited);
+        QFETCH(int, outcome);
+        QFETCH(QString, stored);
+        SqliteStore store(path());
+        store.setNoticeSink([](const QString&) {});
+        store.write("Pindel3", pad + "Geladen");
+        QCOMPARE(store.read("Pindel3", ""), pad + "Geladen");
+        RawDb other(path());
+        if (!outside.isNull())
+            other.put("Pindel3", pad + outside);
+        QCOMPARE(int(store.saveNote("Pindel3", pad + "Im Feld", edited)), outcome);
+        QCOMPARE(QString::fromUtf8(other.value("Pindel3").value()), pad + stored);
+        QCOMPARE(QFileInfo::exists(store.backupPath()), outcome == int(NoteSaveOutcome::WonOverOutsideChange));
+        // Once written, the note is what the program last saw: no conflict, and no write of the same text.
+        const int writes = store.diskWrites();
+        QCOMPARE(store.saveNote("Pindel3", pad + stored, false), NoteSaveOutcome::Written);
+        QCOMPARE(store.diskWrites(), writes);
     }
 
     void aLockHeldElsewhereFailsTheWriteWithAClearCause()

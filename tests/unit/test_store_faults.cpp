@@ -320,6 +320,43 @@ private slots:
         QVERIFY(told.first().contains("verschwunden"));
     }
 
+    // A long note is remembered by its fingerprint only. Deleted with its
+    // folder, the file is made again with the note read out of the deleted
+    // file; when that is not the text this program last saw, the note is
+    // written from the window at the next save, and a read until then fails
+    // instead of emptying the card.
+    void aLongNoteOutlivesTheDeletionOfTheFile_data()
+    {
+        QTest::addColumn<bool>("changedBeforeDeletion");
+        QTest::newRow("as last saved") << false;
+        QTest::newRow("changed elsewhere, then deleted") << true;
+    }
+    void aLongNoteOutlivesTheDeletionOfTheFile()
+    {
+        QFETCH(bool, changedBeforeDeletion);
+        const QString note = QString("Zeile\n").repeated(2000);
+        QStringList told;
+        SqliteStore store(path());
+        store.setNoticeSink([&](const QString& notice) { told << notice; });
+        store.write("Pindel3", note);
+        store.write("Pindel2", "Titel");
+        if (changedBeforeDeletion)
+            RawDb(path()).put("Pindel3", note + "fremd");
+        QVERIFY(QDir(folder()).removeRecursively());
+        store.write("Pindel4", "drei");
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told.first().contains("verschwunden"));
+        QCOMPARE(RawDb(path()).value("Pindel2"), std::optional<QByteArray>("Titel"));
+        if (changedBeforeDeletion) {
+            QVERIFY(!RawDb(path()).value("Pindel3"));
+            QVERIFY(told.first().contains("Pindel3"));
+            QVERIFY_THROWS_EXCEPTION(StoreError, store.read("Pindel3", ""));
+            QCOMPARE(store.saveNote("Pindel3", note, false), NoteSaveOutcome::Written);
+        }
+        QCOMPARE(RawDb(path()).value("Pindel3"), std::optional<QByteArray>(note.toUtf8()));
+        QCOMPARE(store.read("Pindel3", ""), note);
+    }
+
     // Some sync and backup tools write a new file over the store in place:
     // the same file with new bytes, while the program has it open. The new
     // content is read; no page of the old one (in the cache, in the log) is
