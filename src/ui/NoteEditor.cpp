@@ -4,6 +4,9 @@
 #include "ui/NoteEditorAccessible.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEvent>
@@ -106,7 +109,8 @@ QMenu* NoteEditor::createStandardContextMenu()
         if (!keys.isEmpty())
             label += QLatin1Char('\t') + keys;
         QAction* action = menu->addAction(label, this, [this, message] {
-            SendScintilla(message);
+            if (message != SCI_PASTE || !pasteAfterLoneCr())
+                SendScintilla(message);
             tellEdits();
         });
         action->setEnabled(enabled);
@@ -135,6 +139,52 @@ bool NoteEditor::focusNextPrevChild(bool next)
     // The engine keeps Tab for itself; here it walks the window's tab order
     // and a note never holds a typed tab.
     return QWidget::focusNextPrevChild(next);
+}
+
+bool NoteEditor::breakWouldJoinLoneCr(const QString& text) const
+{
+    // A LF typed or pasted right after a lone CR would join it into one
+    // CRLF break: the new line would not appear. The engine tells no text
+    // before it goes in, so the keys and the paste that bring one look
+    // first.
+    if (isReadOnly() || PlatformLineBreak::text != QLatin1String("\n") || text.isEmpty() ||
+        (text.front() != QLatin1Char('\n') && text.front() != QLatin1Char('\r')))
+        return false;
+    const long start = SendScintilla(SCI_GETSELECTIONSTART);
+    return start > 0 && SendScintilla(SCI_GETCHARAT, Word(start - 1)) == '\r';
+}
+
+void NoteEditor::insertAfterLoneCr(const QString& text)
+{
+    // Every break as the platform's, the first written as CRLF.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QByteArray bytes = "\r" + shown.toUtf8();
+    SendScintilla(SCI_REPLACESEL, 0UL, bytes.constData());
+    SendScintilla(SCI_SCROLLCARET);
+    tellEdits();
+}
+
+void NoteEditor::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && mods == Qt::NoModifier;
+    if (enter && breakWouldJoinLoneCr(PlatformLineBreak::text)) {
+        insertAfterLoneCr(PlatformLineBreak::text);
+        return;
+    }
+    if (event->matches(QKeySequence::Paste) && pasteAfterLoneCr())
+        return;
+    QsciScintillaBase::keyPressEvent(event);
+}
+
+bool NoteEditor::pasteAfterLoneCr()
+{
+    const QString text = QApplication::clipboard()->text();
+    if (!breakWouldJoinLoneCr(text))
+        return false;
+    insertAfterLoneCr(text);
+    return true;
 }
 
 void NoteEditor::beforeChange(qsizetype position, int type, const char*, qsizetype length)

@@ -85,12 +85,16 @@ protected:
     bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void takeLookOfPlainBox();
     void beforeChange(qsizetype position, int type, const char* text, qsizetype length);
+    bool breakWouldJoinLoneCr(const QString& text) const;
+    void insertAfterLoneCr(const QString& text);
+    bool pasteAfterLoneCr();
     void afterUpdate(int updated);
     void readPendingInsert();
 

@@ -11,6 +11,8 @@
 #include "ui/TabStrip.h"
 #include "ui/TrayIcon.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -157,18 +159,43 @@ private slots:
         QCOMPARE(box.text(), text);
     }
 
-    // A break the user types is the platform's; the stored ones stay as
-    // they were.
+    // A break the user types or pastes is the platform's; the stored ones
+    // stay as they were. One typed right after a lone CR still makes a new
+    // line: it goes in as CRLF, not as an LF that would join the CR into
+    // one break.
+    void typedTextUsesThePlatformLineBreak_data()
+    {
+        QTest::addColumn<int>("at");
+        QTest::addColumn<QString>("paste"); // empty: Enter, then "d e" typed
+        QTest::addColumn<QString>("expected");
+        const QString n = PlatformLineBreak::text;
+        const QString de = QString::fromUtf8("d\u00a0e");
+        QTest::newRow("at the end") << 6 << QString() << "a\r\nb\rc" + n + de;
+        QTest::newRow("after a lone CR") << 5 << QString() << "a\r\nb\r\r\n" + de + "c";
+        QTest::newRow("pasted after a lone CR") << 5 << QString("x\ny") << "a\r\nb\rx" + n + "yc";
+        QTest::newRow("pasted break after a lone CR") << 5 << QString("\ny") << "a\r\nb\r\r\nyc";
+    }
     void typedTextUsesThePlatformLineBreak()
     {
+        QFETCH(int, at);
+        QFETCH(QString, paste);
+        QFETCH(QString, expected);
         ContentBox box;
         box.setText("a\r\nb\rc");
-        box.editor()->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
-        QTest::keyClick(box.editor(), Qt::Key_Return);
-        QTest::keyClicks(box.editor(), "d\u00a0e");
-        const QString expected = "a\r\nb\rc" + PlatformLineBreak::text + QString::fromUtf8("d\u00a0e");
+        NoteEditor* editor = box.editor();
+        editor->selectShown(at, at);
+        if (paste.isEmpty()) {
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTest::keyClicks(editor, "d\u00a0e");
+        } else {
+            QApplication::clipboard()->setText(paste);
+            QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        }
         QCOMPARE(box.text(), expected);
         QCOMPARE(box.text(), expected); // asked again: same text
+        // Every break the user sees is one line.
+        QCOMPARE(editor->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT) - 1,
+                 expected.count('\n') + expected.count('\r') - expected.count("\r\n"));
     }
 
     void activationRunsOncePerShowEvenWithoutActivation()
