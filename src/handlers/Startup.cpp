@@ -27,7 +27,7 @@ Step hintIfCard1Empty(HandlerContext& ctx, QString hintText)
     // Card 1 is empty, not merely unread: a note that could not be read
     // must not be replaced by the hint and then saved over.
     return [text1 = ctx.window.contentBox(0), hintText] {
-        if (text1->isLoaded() && text1->text().isEmpty())
+        if (text1->isLoaded() && text1->isEmpty())
             text1->setText(hintText);
     };
 }

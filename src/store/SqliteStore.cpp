@@ -277,6 +277,7 @@ bool SqliteStore::setUp(QString* error)
     for (const char* suffix : {"-wal", "-shm"})
         PrivateFiles::tightenIfPresent(m_path + QLatin1String(suffix));
     m_known.clear();
+    m_knownLongTexts.clear();
     m_knownVersion = -1;
     carryOwnWritesIn();
     return true;
@@ -412,6 +413,7 @@ void SqliteStore::forgetKnownValuesIfChangedElsewhere()
     }
     if (version < 0 || version != m_knownVersion) {
         m_known.clear();
+        m_knownLongTexts.clear();
         m_history.forgetWhatIsKnown();
         m_knownVersion = version;
     }
@@ -439,6 +441,8 @@ std::optional<QString> SqliteStore::fetch(const QString& key)
     const auto known = m_known.constFind(folded);
     if (known != m_known.cend() && !known->isLong())
         return known->shortText();
+    if (const auto text = m_knownLongTexts.constFind(folded); known != m_known.cend() && text != m_knownLongTexts.cend())
+        return *text;
 
     std::optional<QString> value = selectValue(key);
     if (m_notCarried.contains(folded)) {
@@ -452,6 +456,8 @@ std::optional<QString> SqliteStore::fetch(const QString& key)
     // A long note known already is what was read: its digest is not made again.
     if (value && known == m_known.cend())
         m_known.insert(folded, TextFingerprint(*value));
+    if (value && value->size() > TextFingerprint::longText)
+        m_knownLongTexts.insert(folded, *value);
     return value;
 }
 
@@ -551,6 +557,7 @@ template <typename Work> void SqliteStore::inTransaction(const QString& key, Wor
         if (m_db.isOpen() && !sqlite3_get_autocommit(m_db.get()))
             m_db.exec("ROLLBACK");
         m_known.clear();
+        m_knownLongTexts.clear();
         m_history.forgetWhatIsKnown();
         throw;
     }
@@ -559,6 +566,7 @@ template <typename Work> void SqliteStore::inTransaction(const QString& key, Wor
     // reach it, and the save fails, to be made again on the file as it is.
     if (noticeFileChangedUnderUs()) {
         m_known.clear();
+        m_knownLongTexts.clear();
         m_history.forgetWhatIsKnown();
         throw StoreError(
             failure(QStringLiteral("Speichern"), key,
@@ -587,9 +595,13 @@ std::optional<QString> SqliteStore::keepWhatIsReplaced(const QString& key, const
     // Under the write lock now: what another program wrote meanwhile is what
     // this save replaces.
     forgetKnownValuesIfChangedElsewhere();
-    const auto known = m_known.constFind(foldKey(key));
-    const std::optional<QString> before =
-        known != m_known.cend() && !known->isLong() ? known->shortText() : selectValue(key);
+    const QString folded = foldKey(key);
+    const auto known = m_known.constFind(folded);
+    const auto knownText = m_knownLongTexts.constFind(folded);
+    const std::optional<QString> before = known == m_known.cend() ? selectValue(key)
+                                          : !known->isLong()        ? known->shortText()
+                                          : knownText != m_knownLongTexts.cend() ? *knownText
+                                                                                 : selectValue(key);
     QString error;
     m_db.exec("SAVEPOINT history");
     if (m_history.keepReplaced(m_db.get(), key, before, value, forced, m_clock(), &error)) {
@@ -680,6 +692,10 @@ void SqliteStore::put(const QString& key, const QString& value, const TextFinger
     m_backupPending = false;
     m_notCarried.remove(folded);
     m_known.insert(folded, print);
+    if (print.isLong())
+        m_knownLongTexts.insert(folded, value);
+    else
+        m_knownLongTexts.remove(folded);
 }
 
 std::vector<NoteVersion> SqliteStore::versions(const QString& key)

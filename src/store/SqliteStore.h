@@ -113,6 +113,12 @@ private:
     // note is known by its fingerprint and read from disk when its text is
     // needed, on the store's worker thread.
     QHash<QString, TextFingerprint> m_known;
+    // The text of each long value in m_known, valid with it: every show of
+    // the window reads every note again, and reading 10 MB out of the file
+    // and turning it into text took about 100 ms per note, three of them
+    // while the user waits for the window. The note box keeps its note as
+    // UTF-8 in its engine, so this is the only copy of the text as such.
+    QHash<QString, QString> m_knownLongTexts;
     qint64 m_knownVersion = -1;
     int m_diskWrites = 0;
     NoticeSink m_noticeSink;

@@ -110,8 +110,10 @@ void ContentBox::fillUpTo(qsizetype end)
         return;
     if (!m_fillBegun) {
         // Room for the whole note at once: growing piece by piece would copy
-        // it each time. One byte more, as the engine keeps a gap.
-        e->beginFill(utf8Length(m_text) + 1);
+        // it each time. A little more, as the engine keeps a gap: taking its
+        // bytes in one piece (a save, a comparison) needs room for an end
+        // mark, and with none left it would copy the whole note to grow.
+        e->beginFill(utf8Length(m_text) + 64);
         m_fillBegun = true;
     }
     end = std::min(end, m_text.size());
@@ -154,6 +156,11 @@ void ContentBox::onEdited()
 QString ContentBox::text()
 {
     return holdsText() ? m_text : noteEditor()->text();
+}
+
+bool ContentBox::isEmpty() const
+{
+    return holdsText() ? m_text.isEmpty() : noteEditor()->byteLength() == 0;
 }
 
 ContentBox::Snapshot ContentBox::snapshot()

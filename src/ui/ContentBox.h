@@ -38,6 +38,8 @@ public:
 
     // The text as shown now.
     QString text();
+    // Holds no text; without taking it out of the engine.
+    bool isEmpty() const;
     // Fills the box with a stored text: nothing in it counts as unsaved, and
     // the note counts as loaded.
     void setText(const QString& text);

@@ -391,7 +391,13 @@ qsizetype NoteEditor::positionOf(qsizetype units) const
     const long line = SendScintilla(SCI_LINEFROMINDEXPOSITION, Word(units), long(SC_LINECHARACTERINDEX_UTF16));
     const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, Word(line));
     const long lineUnits = SendScintilla(SCI_INDEXPOSITIONFROMLINE, Word(line), long(SC_LINECHARACTERINDEX_UTF16));
-    return SendScintilla(SCI_POSITIONRELATIVECODEUNITS, Word(lineStart), long(units - lineUnits));
+    const long within = long(units - lineUnits);
+    const long position = SendScintilla(SCI_POSITIONRELATIVECODEUNITS, Word(lineStart), within);
+    // The engine answers 0 for an offset inside a character (between the
+    // halves of a surrogate pair): that character's start instead.
+    if (position == 0 && within > 0)
+        return SendScintilla(SCI_POSITIONRELATIVECODEUNITS, Word(lineStart), within - 1);
+    return position;
 }
 
 qsizetype NoteEditor::selectionStart() const

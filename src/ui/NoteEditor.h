@@ -67,7 +67,9 @@ public:
     // Selects [from, to) and scrolls it into view; the cursor ends at `to`.
     void selectShown(qsizetype from, qsizetype to);
 
-    // Between UTF-16 offsets and the engine's byte positions.
+    // Between UTF-16 offsets and the engine's byte positions: a look-up of
+    // the line, then a count within it. An offset inside a character (between
+    // the halves of a surrogate pair) gives that character's start.
     qsizetype unitsBefore(qsizetype position) const;
     qsizetype positionOf(qsizetype units) const;
 

@@ -106,13 +106,9 @@ bool NoteEditorAccessible::toPosition(int offset, long* position) const
 
 long NoteEditorAccessible::positionAt(qsizetype offset) const
 {
-    // An offset between the halves of a surrogate pair has no position of
-    // its own in the engine (which answers with a wrong one); it stands for
-    // the start of the character.
-    const long position = long(editor()->positionOf(offset));
-    if (offset > 0 && (position < 0 || editor()->unitsBefore(position) != offset))
-        return long(editor()->positionOf(offset - 1));
-    return position;
+    // An offset between the halves of a surrogate pair stands for the start
+    // of the character (positionOf answers so).
+    return long(editor()->positionOf(offset));
 }
 
 QString NoteEditorAccessible::bytesAsText(long from, long to) const
