@@ -95,6 +95,14 @@ void ContentBox::leaveFillTurns()
 
 void ContentBox::fillPiece()
 {
+    if (!noteEditor()) {
+        editor(); // which waits for the next turn to fill
+        return;
+    }
+    if (!m_fillPending) {
+        leaveFillTurns();
+        return;
+    }
     fillUpTo(m_fillBegun ? m_filledTo + fillPieceChars : 0);
 }
 
@@ -210,8 +218,10 @@ void ContentBox::setText(const QString& text)
         m_text = text;
         if (text.size() >= editorAheadFrom) {
             if (!m_buildAhead) {
+                // The editor is built in a turn of its own, one box after the
+                // other, as the pieces go in.
                 m_buildAhead = Clock::current().singleShotTimer(this);
-                connect(m_buildAhead, &Timer::timeout, this, [this] { editor(); });
+                connect(m_buildAhead, &Timer::timeout, this, &ContentBox::waitForFillTurn);
             }
             m_buildAhead->start(editorAheadAfterMs);
         }
