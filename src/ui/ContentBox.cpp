@@ -59,6 +59,7 @@ void ContentBox::startFill(NoteEditor*)
     m_filledTo = 0;
     m_fillPending = true;
     m_fillBegun = false;
+    m_fillBytes = -1;
     // A long note goes into a hidden box a piece per turn, the room for it
     // made in a turn of its own; a box on screen shows the whole note at
     // once.
@@ -103,6 +104,13 @@ void ContentBox::fillPiece()
         leaveFillTurns();
         return;
     }
+    if (m_fillBytes < 0) {
+        // Measuring a 10 MB note takes about 10 ms, making room for it
+        // about 30 (fresh memory): each in a turn of its own.
+        m_fillBytes = utf8Length(m_text);
+        m_nextPiece->start(0);
+        return;
+    }
     fillUpTo(m_fillBegun ? m_filledTo + fillPieceChars : 0);
 }
 
@@ -121,7 +129,9 @@ void ContentBox::fillUpTo(qsizetype end)
         // it each time. A little more, as the engine keeps a gap: taking its
         // bytes in one piece (a save, a comparison) needs room for an end
         // mark, and with none left it would copy the whole note to grow.
-        e->beginFill(utf8Length(m_text) + 64);
+        if (m_fillBytes < 0)
+            m_fillBytes = utf8Length(m_text);
+        e->beginFill(m_fillBytes + 64);
         m_fillBegun = true;
     }
     end = std::min(end, m_text.size());

@@ -113,6 +113,7 @@ private:
     bool m_fillPending = false; // part of m_text is still to go into the editor
     bool m_fillFailed = false;  // the engine could not take all of it
     bool m_fillBegun = false;   // the engine was emptied and has room for it
+    qsizetype m_fillBytes = -1; // the note's length in UTF-8, once measured
     qsizetype m_filledTo = 0;   // how much of m_text it holds meanwhile
     Timer* m_nextPiece = nullptr;
     // Every edit raises the revision; a landed save records the revision it
