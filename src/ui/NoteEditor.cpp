@@ -201,9 +201,7 @@ void NoteEditor::beforeChange(qsizetype position, int type, const char*, qsizety
             change.insertAt = position;
             change.insertBytes = length;
         } else {
-            const auto* bytes = static_cast<const char*>(reinterpret_cast<void*>(
-                SendScintilla(SCI_GETRANGEPOINTER, Word(position), long(length))));
-            change.removed = QString::fromUtf8(bytes, length);
+            change.removed = QString::fromUtf8(bytesBetween(long(position), long(position + length)));
         }
         m_changes.push_back(std::move(change));
     }
@@ -245,11 +243,19 @@ void NoteEditor::readPendingInsert()
     if (m_changes.empty() || m_changes.back().insertAt < 0)
         return;
     Change& change = m_changes.back();
-    QByteArray bytes(change.insertBytes + 1, Qt::Uninitialized);
     const long from = long(change.insertAt);
-    SendScintilla(SCI_GETTEXTRANGE, from, from + long(change.insertBytes), bytes.data());
-    change.inserted = QString::fromUtf8(bytes.constData(), change.insertBytes);
+    change.inserted = QString::fromUtf8(bytesBetween(from, from + long(change.insertBytes)));
     change.insertAt = -1;
+}
+
+QByteArray NoteEditor::bytesBetween(long from, long to) const
+{
+    // Copied out, not pointed at: the engine answers a pointer as a long,
+    // which cannot hold one on 64-bit Windows.
+    QByteArray bytes(to - from + 1, Qt::Uninitialized);
+    SendScintilla(SCI_GETTEXTRANGE, from, to, bytes.data());
+    bytes.chop(1);
+    return bytes;
 }
 
 bool NoteEditor::event(QEvent* event)

@@ -99,6 +99,7 @@ private:
     bool pasteAfterLoneCr();
     void afterUpdate(int updated);
     void readPendingInsert();
+    QByteArray bytesBetween(long from, long to) const;
 
     bool m_filling = false;
     bool m_editPending = false;
