@@ -67,6 +67,9 @@ public:
     // Selects [from, to) and scrolls it into view; the cursor ends at `to`.
     void selectShown(qsizetype from, qsizetype to);
 
+    // The engine's bytes between two positions, copied out.
+    QByteArray bytesBetween(long from, long to) const;
+
     // Between UTF-16 offsets and the engine's byte positions: a look-up of
     // the line, then a count within it. An offset inside a character (between
     // the halves of a surrogate pair) gives that character's start.
@@ -99,7 +102,6 @@ private:
     bool pasteAfterLoneCr();
     void afterUpdate(int updated);
     void readPendingInsert();
-    QByteArray bytesBetween(long from, long to) const;
 
     bool m_filling = false;
     bool m_editPending = false;

@@ -117,9 +117,7 @@ QString NoteEditorAccessible::bytesAsText(long from, long to) const
         return {};
     // Copied out of the engine, which leaves its text where it is (asking
     // for a pointer would move the gap of its buffer there).
-    QByteArray bytes(to - from + 1, Qt::Uninitialized);
-    editor()->SendScintilla(QsciScintillaBase::SCI_GETTEXTRANGE, from, to, bytes.data());
-    return QString::fromUtf8(bytes.constData(), to - from);
+    return QString::fromUtf8(editor()->bytesBetween(from, to));
 }
 
 long NoteEditorAccessible::charStart(long position) const
